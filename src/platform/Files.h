@@ -1,0 +1,42 @@
+#pragma once
+// Files and the program's own path.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace platform {
+
+// The running program's full file path (GetModuleFileNameA / /proc/self/exe).
+std::string ProgramPath();
+
+enum class FileKind { Missing, File, Directory };
+FileKind GetFileKind(const std::string& path);
+
+// The whole file, or false when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string& contents);
+// Creates or truncates the file and writes the bytes in one write.
+bool WriteWholeFile(const std::string& path, const std::string& contents);
+
+// The absolute path with links and parent steps resolved, empty when the file does not exist.
+std::string ResolvedPath(const std::string& path);
+// The folder separator of the platform's own paths.
+char PathSeparator();
+
+// A file opened for reading in pieces; closes on destruction.
+class InputFile {
+ public:
+  InputFile() = default;
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  ~InputFile();
+  bool Open(const std::string& path);
+  // The size in bytes, -1 when unknown.
+  std::int64_t Size() const;
+  // Bytes read, 0 at the end, -1 on error.
+  long Read(void* buffer, std::size_t size);
+
+ private:
+  std::FILE* file_ = nullptr;
+};
+
+}  // namespace platform

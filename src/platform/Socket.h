@@ -1,0 +1,84 @@
+#pragma once
+// IPv4 sockets: the TCP listener, the client connections and the multicast receivers.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// A socket crosses the seam as a plain integer (SOCKET on Windows, a descriptor elsewhere).
+using SocketHandle = std::uintptr_t;
+constexpr SocketHandle kInvalidSocket = ~SocketHandle{0};
+
+// Owns one socket; closes it on destruction.
+class Socket {
+ public:
+  Socket() = default;
+  explicit Socket(SocketHandle handle) : handle_(handle) {}
+  Socket(Socket&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalidSocket; }
+  Socket& operator=(Socket&& other) noexcept;
+  Socket(const Socket&) = delete;
+  Socket& operator=(const Socket&) = delete;
+  ~Socket() { Close(); }
+
+  SocketHandle Get() const { return handle_; }
+  bool Valid() const { return handle_ != kInvalidSocket; }
+  [[nodiscard]] SocketHandle Release();
+  void Close();
+
+ private:
+  SocketHandle handle_ = kInvalidSocket;
+};
+
+// Socket library use (WSAStartup 2.2 / WSACleanup on Windows, nothing elsewhere). Returns false on failure.
+bool StartSockets();
+void StopSockets();
+
+// The error code of the last failed socket call of this thread (WSAGetLastError / errno).
+int LastSocketError();
+
+Socket CreateTcpSocket();
+Socket CreateUdpSocket();
+
+// inet_addr: dotted text to an address in network order; 0xFFFFFFFF (INADDR_NONE) for bad text.
+std::uint32_t InetAddr(const std::string& text);
+// inet_ntoa: an address in network order to dotted text.
+std::string InetNtoa(std::uint32_t address);
+
+// Addresses are in network order, ports in host order.
+bool BindIPv4(SocketHandle socket, std::uint32_t address, std::uint16_t port);
+bool Listen(SocketHandle socket, int backlog);
+Socket Accept(SocketHandle listener);
+// The peer's dotted address, empty when it cannot be read.
+std::string PeerAddressText(SocketHandle socket);
+// TCP connect to address:port (network-order address), blocking; for tests and tools.
+Socket ConnectIPv4(std::uint32_t address, std::uint16_t port);
+
+// recv/send once: the count, 0 for an orderly close, -1 on error or time-out.
+int Receive(SocketHandle socket, void* buffer, std::size_t size);
+int Send(SocketHandle socket, const void* data, std::size_t size);
+// Sends everything, looping over short sends; false when a send fails or times out.
+bool SendAll(SocketHandle socket, const void* data, std::size_t size);
+
+bool SetReuseAddress(SocketHandle socket, bool on);
+bool SetReceiveBufferSize(SocketHandle socket, int bytes);
+bool SetNoDelay(SocketHandle socket, bool on);
+// Time-outs of blocking receive and send calls, in milliseconds (0 = none).
+bool SetReceiveTimeout(SocketHandle socket, int milliseconds);
+bool SetSendTimeout(SocketHandle socket, int milliseconds);
+// IP_ADD_MEMBERSHIP / IP_DROP_MEMBERSHIP; group and interface in network order.
+bool JoinGroup(SocketHandle socket, std::uint32_t group, std::uint32_t interfaceAddress);
+bool LeaveGroup(SocketHandle socket, std::uint32_t group, std::uint32_t interfaceAddress);
+// Linux delivers every joined group's datagrams to a socket bound to the any address unless
+// IP_MULTICAST_ALL is off; other platforms already deliver only the socket's own memberships.
+bool DeliverOnlyOwnGroups(SocketHandle socket);
+// Sender side, for tests and tools: outgoing interface and TTL of multicast datagrams.
+bool SetMulticastSender(SocketHandle socket, std::uint32_t interfaceAddress, int ttl);
+bool SendTo(SocketHandle socket, const void* data, std::size_t size, std::uint32_t address, std::uint16_t port);
+
+// FIONREAD: bytes waiting to be read, -1 on failure.
+long BytesAvailable(SocketHandle socket);
+// Waits until the socket is readable: 1 readable, 0 time-out, -1 error.
+int WaitReadable(SocketHandle socket, int timeoutMilliseconds);
+
+}  // namespace platform

@@ -1,0 +1,32 @@
+#pragma once
+// One accepted connection and the thread that serves it.
+#include <cstdint>
+#include <string>
+
+#include "platform/Socket.h"
+
+struct ClientThread {
+  std::uint64_t threadHandle = 0;  // names the connection in its log lines
+  std::string clientAddress;
+  platform::Socket clientSocket;
+  platform::Socket multicastSocket;  // created with the connection, used by a stream request
+  bool transcoder = false;
+  std::string firstRequestLine;
+  std::string requestPath;
+  std::string interfaceText;  // the configured list, then the interface chosen for the group
+  std::string host;           // from the "Host:" header, without port
+  std::string hostPort;       // its port as decimal text ("80" when the header names none)
+  std::string groupAddress;
+  std::string groupPortText;
+  std::uint16_t groupPort = 0;
+
+  // Logs "PROXY message : [handle, address" + message; messages begin with "] ".
+  void Log(const std::string& message) const;
+};
+
+// Builds the connection object, starts its thread (which serves the connection and then frees
+// the object) and returns the thread's handle; 0 when no thread could be started.
+std::uint64_t StartClientThread(platform::Socket clientSocket, bool transcoder, const std::string& multicastInterface);
+
+// The connection's own log prefix: "PROXY message : [" + handle + ", " + address.
+std::string ConnectionLogPrefix(std::uint64_t threadHandle, const std::string& clientAddress);
