@@ -1,0 +1,70 @@
+#include "proxy/Listener.h"
+
+#include "netutil/HostInfo.h"
+#include "platform/Socket.h"
+#include "platform/Thread.h"
+#include "proxy/ClientThread.h"
+#include "proxy/ProxyLog.h"
+
+namespace {
+
+constexpr int kListenBacklog = 100;
+// A failed accept (descriptor limit, a connection reset before it was taken) is not a
+// connection; pausing keeps such a failure from spinning the listener.
+constexpr unsigned kAcceptFailurePauseMs = 100;
+
+}  // namespace
+
+std::string ChooseListenAddress(const std::string& localAddressText, const std::string& httpInterface) {
+  if (httpInterface.empty() || localAddressText.find(httpInterface) == std::string::npos) return "0.0.0.0";
+  return httpInterface;
+}
+
+void RunProxyListener(const std::string& multicastInterface, const std::string& httpInterface, int httpPort,
+                      bool transcoderEnabled) {
+  const std::string listenAddress = ChooseListenAddress(LocalAddressText(), httpInterface);
+  LogProxyMessage("Start proxy");
+  const std::uint32_t address = platform::InetAddr(listenAddress);
+  const auto port = static_cast<std::uint16_t>(httpPort);
+
+  if (!platform::StartSockets()) {
+    LogProxyMessage("Error at WSAStartup!");
+    return;
+  }
+  platform::Socket listener = platform::CreateTcpSocket();
+  if (!listener.Valid()) {
+    LogProxyMessage("Error creating socket!");
+    platform::StopSockets();
+    return;
+  }
+  if (!platform::BindIPv4(listener.Get(), address, port)) {
+    LogProxyMessage("Error binding listen socket at port " + std::to_string(httpPort) + " !");
+    listener.Close();
+    platform::StopSockets();
+    return;
+  }
+  if (!platform::Listen(listener.Get(), kListenBacklog)) {
+    const int error = platform::LastSocketError();
+    LogProxyMessage("Listen error #" + std::to_string(error));
+    listener.Close();
+    platform::StopSockets();
+    return;
+  }
+  LogProxyMessage("Start listening at " + listenAddress + ":" + std::to_string(httpPort) + " (MultiCast at " +
+                  multicastInterface + ")");
+
+  for (;;) {
+    platform::Socket client = platform::Accept(listener.Get());
+    if (!client.Valid()) {
+      platform::SleepMilliseconds(kAcceptFailurePauseMs);
+      continue;
+    }
+    LogProxyMessage("New connection, creating new thread");
+    const std::uint64_t handle = StartClientThread(std::move(client), transcoderEnabled, multicastInterface);
+    if (handle == 0) {
+      LogProxyMessage("Error creating thread, connection closed");
+      continue;
+    }
+    LogProxyMessage("New thread handle is " + std::to_string(handle));
+  }
+}

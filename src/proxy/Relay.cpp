@@ -1,0 +1,98 @@
+#include "proxy/Relay.h"
+
+#include <chrono>
+
+#include "platform/MulticastReceiver.h"
+#include "platform/Socket.h"
+#include "proxy/RelayLoop.h"
+#include "proxy/Replies.h"
+
+namespace {
+
+constexpr int kSocketReceiveBufferBytes = 4194304;
+// A client that takes no data for this long has stopped reading; its stream ends as if it had closed.
+constexpr int kClientSendTimeoutMilliseconds = 10000;
+
+class MulticastSource : public DatagramSource {
+ public:
+  explicit MulticastSource(platform::SocketHandle socket) : socket_(socket) {}
+  long Available() override { return platform::BytesAvailable(socket_); }
+  int WaitReadable(int milliseconds) override { return platform::WaitReadable(socket_, milliseconds); }
+  int Receive(char* buffer, std::size_t size) override { return platform::Receive(socket_, buffer, size); }
+
+ private:
+  platform::SocketHandle socket_;
+};
+
+class ClientSink : public StreamSink {
+ public:
+  explicit ClientSink(platform::SocketHandle socket) : socket_(socket) {}
+  bool Send(const char* data, std::size_t size) override { return platform::SendAll(socket_, data, size); }
+
+ private:
+  platform::SocketHandle socket_;
+};
+
+std::int64_t NowMilliseconds() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+void RelayStream(ClientThread& client) {
+  // An empty interface text means no particular interface, as "0.0.0.0" does.
+  const std::uint32_t interfaceAddress =
+      platform::InetAddr(client.interfaceText.empty() ? std::string("0.0.0.0") : client.interfaceText);
+  const std::uint32_t group = platform::InetAddr(client.groupAddress);
+  const platform::SocketHandle socket = client.multicastSocket.Get();
+
+  if (!platform::SetReuseAddress(socket, true)) {
+    client.Log("] Thread terminating, SO_REUSEADRR socket error");
+    return;
+  }
+  if (!platform::BindMulticastReceiver(socket, group, interfaceAddress, client.groupPort)) {
+    client.Log("] Thread terminating, BIND socket error");
+    return;
+  }
+  if (!platform::SetReceiveBufferSize(socket, kSocketReceiveBufferBytes)) {
+    client.Log("] Thread terminating, SO_RCVBUF socket error");
+    return;
+  }
+  std::int64_t joinTime = NowMilliseconds();
+  if (!platform::JoinGroup(socket, group, interfaceAddress)) {
+    client.Log("] Thread terminating, IP_ADD_MEMBERSHIP socket error");
+    return;
+  }
+  const platform::SocketHandle clientSocket = client.clientSocket.Get();
+  platform::SetNoDelay(clientSocket, true);
+  platform::SetSendTimeout(clientSocket, kClientSendTimeoutMilliseconds);
+  SendReply(client, 200);
+
+  MulticastSource source(socket);
+  ClientSink sink(clientSocket);
+  const RelayEnd end = ForwardDatagrams(source, sink, [&] {
+    if (joinTime == 0) return;
+    client.Log("] First data from " + client.groupAddress + ":" + client.groupPortText + " recieved after " +
+               std::to_string(NowMilliseconds() - joinTime) + " ms");
+    joinTime = 0;
+  });
+
+  switch (end) {
+    case RelayEnd::Silence:
+      client.Log("] Thread terminating, drops counter overflow");
+      break;
+    case RelayEnd::QueryFailed:
+      client.Log("] Thread terminating, FIONREAD socket error");
+      break;
+    case RelayEnd::ReceiveFailed:
+      client.multicastSocket.Close();
+      client.Log("] Thread terminating, nothing recieved from socket");
+      break;
+    case RelayEnd::ClientGone:
+      client.multicastSocket.Close();
+      client.Log("] Thread terminating, client closed socket");
+      break;
+  }
+  if (client.multicastSocket.Valid()) platform::LeaveGroup(socket, group, interfaceAddress);
+}

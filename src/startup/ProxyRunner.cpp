@@ -1,0 +1,30 @@
+#include "startup/ProxyRunner.h"
+
+#include <cstdlib>
+
+#include "platform/Console.h"
+#include "platform/NamedMutex.h"
+#include "platform/Thread.h"
+#include "proxy/Listener.h"
+#include "proxy/ProxyLog.h"
+#include "startup/Settings.h"
+#include "startup/StartupValues.h"
+#include "startup/Switches.h"
+
+void ProxyRunner() {
+  const std::string mutexName = InstanceMutexName(InstanceId());
+  if (platform::NamedMutexExists(mutexName)) std::exit(0);
+  // Held until the process ends: its existence is what tells others this copy runs.
+  static auto* instance = new platform::NamedMutex(platform::NamedMutex::Create(mutexName));
+  if (!instance->Valid()) std::exit(0);  // another start of this copy won the race
+
+  const bool console = HasSwitch("/cons") && !HasSwitch("/service");
+  if (console) platform::OpenConsole(kProductTitle);
+  SetConsoleLogEnabled(console);
+
+  if (HasSwitch("/service")) platform::SetHighProcessPriority();
+
+  const ListenerSettings settings = ReadListenerSettings(SettingsFile());
+  RunProxyListener(settings.multicastInterface, settings.httpInterface, settings.httpPort,
+                   settings.transcoderEnabled);
+}

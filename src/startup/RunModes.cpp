@@ -1,0 +1,29 @@
+#include "startup/RunModes.h"
+
+#include "platform/Console.h"
+#include "startup/ProxyRunner.h"
+
+namespace {
+
+// Modes still to come say so plainly instead of pretending to run.
+int ReportMissingMode(const char* name) {
+  platform::WriteStandardOutputLine(std::string("Corvane: the ") + name + " mode is not in this build yet");
+  return 2;
+}
+
+}  // namespace
+
+int RunSelectedMode(RunMode mode) {
+  switch (mode) {
+    case RunMode::Transcoder:
+      return ReportMissingMode("transcoder");
+    case RunMode::Service:
+      return ReportMissingMode("service");
+    case RunMode::User:
+      ProxyRunner();
+      return 0;
+    case RunMode::ControlPanel:
+      return ReportMissingMode("control panel");
+  }
+  return 0;
+}

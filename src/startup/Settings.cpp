@@ -1,0 +1,86 @@
+#include "startup/Settings.h"
+
+#include <climits>
+
+#include "platform/Files.h"
+
+std::string ReplaceExtension(const std::string& path, const std::string& extension) {
+  const std::size_t nameStart = path.find_last_of("/\\") == std::string::npos ? 0 : path.find_last_of("/\\") + 1;
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos || dot < nameStart) return path + extension;
+  return path.substr(0, dot) + extension;
+}
+
+std::string SettingsFileFor(const std::string& programPath) { return ReplaceExtension(programPath, ".ini"); }
+
+std::string SettingsFile() { return SettingsFileFor(platform::ProgramPath()); }
+
+bool SettingsFileExists(const std::string& fileName) {
+  return platform::GetFileKind(fileName) == platform::FileKind::File;
+}
+
+std::vector<std::string> SplitSettingsLines(const std::string& contents) {
+  const std::string text = contents.substr(0, contents.find('\0'));
+  std::vector<std::string> lines;
+  std::string line;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r') {
+      line += text[i];
+      continue;
+    }
+    lines.push_back(line);
+    line.clear();
+    if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+std::string ReadSettingsLine(const std::string& fileName, int lineNumber) {
+  std::string contents;
+  if (lineNumber < 1 || !platform::ReadWholeFile(fileName, contents)) return std::string();
+  const std::vector<std::string> lines = SplitSettingsLines(contents);
+  return static_cast<std::size_t>(lineNumber) <= lines.size() ? lines[lineNumber - 1] : std::string();
+}
+
+std::string SettingsText(const ProxySettings& settings) {
+  std::string text;
+  for (const std::string* value : {&settings.multicastInterface, &settings.httpInterface, &settings.httpPort,
+                                   &settings.transcoderEnabled, &settings.transcoderProfile}) {
+    text += *value;
+    text += "\r\n";
+  }
+  return text;
+}
+
+bool WriteSettingsFile(const std::string& fileName, const ProxySettings& settings) {
+  return platform::WriteWholeFile(fileName, SettingsText(settings));
+}
+
+int ParseInteger(const std::string& text) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  long long value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+  }
+  if (negative) value = -value;
+  if (value > INT_MAX) value = INT_MAX;
+  return static_cast<int>(value);
+}
+
+ListenerSettings ReadListenerSettings(const std::string& fileName) {
+  ListenerSettings settings;
+  if (!SettingsFileExists(fileName)) return settings;
+  std::string contents;
+  platform::ReadWholeFile(fileName, contents);  // unreadable reads as empty lines
+  std::vector<std::string> lines = SplitSettingsLines(contents);
+  lines.resize(4);
+  settings.multicastInterface = lines[0];
+  settings.httpInterface = lines[1];
+  settings.httpPort = ParseInteger(lines[2]);
+  settings.transcoderEnabled = lines[3] == "1";
+  return settings;
+}
