@@ -1,0 +1,129 @@
+#include "proxy/RelayLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+
+namespace {
+
+// A scripted multicast socket: queued datagrams, then silence; counts the polls it saw.
+class FakeSource : public DatagramSource {
+ public:
+  std::deque<std::string> queue;
+  int waits = 0;
+  bool failQuery = false;
+  bool failReceive = false;
+
+  long Available() override {
+    if (failQuery) return -1;
+    return queue.empty() ? 0 : static_cast<long>(queue.front().size());
+  }
+  int WaitReadable(int) override {
+    ++waits;
+    return queue.empty() ? 0 : 1;
+  }
+  int Receive(char* buffer, std::size_t size) override {
+    if (failReceive || queue.empty()) return -1;
+    const std::string datagram = queue.front();
+    queue.pop_front();
+    const std::size_t n = std::min(size, datagram.size());
+    datagram.copy(buffer, n);
+    return static_cast<int>(n);
+  }
+};
+
+class FakeSink : public StreamSink {
+ public:
+  std::string received;
+  int acceptDatagrams = 1 << 30;
+  bool Send(const char* data, std::size_t size) override {
+    if (acceptDatagrams-- <= 0) return false;
+    received.append(data, size);
+    return true;
+  }
+};
+
+TEST(RelayLoop, SilenceEndsAfterMoreThanTheIdleLimit) {
+  FakeSource source;
+  FakeSink sink;
+  int forwarded = 0;
+  EXPECT_EQ(ForwardDatagrams(source, sink, [&] { ++forwarded; }), RelayEnd::Silence);
+  EXPECT_EQ(source.waits, kIdlePollLimit + 1);  // 5001 empty polls of 10 ms: at least 50 s
+  EXPECT_EQ(forwarded, 0);
+}
+
+TEST(RelayLoop, DataRestartsTheIdleCount) {
+  FakeSource source;
+  FakeSink sink;
+  source.queue = {"abc", "defg"};
+  EXPECT_EQ(ForwardDatagrams(source, sink, [] {}), RelayEnd::Silence);
+  EXPECT_EQ(sink.received, "abcdefg");
+  EXPECT_EQ(source.waits, kIdlePollLimit + 1);
+}
+
+TEST(RelayLoop, EveryDatagramInOrderAndWhole) {
+  FakeSource source;
+  FakeSink sink;
+  std::string expected;
+  for (int i = 0; i < 100; ++i) {
+    std::string datagram(1316, static_cast<char>(i));
+    datagram[0] = 0x47;
+    source.queue.push_back(datagram);
+    expected += datagram;
+  }
+  source.queue.push_back(std::string(65536, 'z'));  // the largest datagram fits the buffer
+  expected += std::string(65536, 'z');
+  int forwarded = 0;
+  ForwardDatagrams(source, sink, [&] { ++forwarded; });
+  EXPECT_EQ(sink.received, expected);
+  EXPECT_EQ(forwarded, 101);
+}
+
+TEST(RelayLoop, Ends) {
+  {
+    FakeSource source;
+    FakeSink sink;
+    source.queue = {"a", "b", "c"};
+    sink.acceptDatagrams = 2;
+    EXPECT_EQ(ForwardDatagrams(source, sink, [] {}), RelayEnd::ClientGone);
+    EXPECT_EQ(sink.received, "ab");
+  }
+  {
+    FakeSource source;
+    FakeSink sink;
+    source.failQuery = true;
+    EXPECT_EQ(ForwardDatagrams(source, sink, [] {}), RelayEnd::QueryFailed);
+  }
+  {
+    FakeSource source;
+    FakeSink sink;
+    source.queue = {"a"};
+    source.failReceive = true;
+    EXPECT_EQ(ForwardDatagrams(source, sink, [] {}), RelayEnd::ReceiveFailed);
+  }
+}
+
+// A readable socket with nothing to read holds an empty datagram; it must not spin the loop.
+class EmptyDatagramSource : public FakeSource {
+ public:
+  int emptyDatagrams = 3;
+  int WaitReadable(int) override {
+    ++waits;
+    return emptyDatagrams > 0 ? 1 : 0;
+  }
+  int Receive(char*, std::size_t) override {
+    --emptyDatagrams;
+    return 0;
+  }
+};
+
+TEST(RelayLoop, EmptyDatagramsAreSkipped) {
+  EmptyDatagramSource source;
+  FakeSink sink;
+  EXPECT_EQ(ForwardDatagrams(source, sink, [] {}), RelayEnd::Silence);
+  EXPECT_EQ(source.emptyDatagrams, 0);
+  EXPECT_EQ(sink.received, "");
+}
+
+}  // namespace
