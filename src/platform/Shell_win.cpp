@@ -1,0 +1,13 @@
+#include "platform/Shell.h"
+
+#include "platform/WindowsHeaders.h"
+
+namespace platform {
+
+void ShellOpen(std::uintptr_t window, const std::string& target, const std::string& parameters) {
+  // No verb: the shell uses the target's default action, which for most targets is "open".
+  ShellExecuteA(reinterpret_cast<HWND>(window), nullptr, target.c_str(),
+                parameters.empty() ? nullptr : parameters.c_str(), nullptr, SW_SHOW);
+}
+
+}  // namespace platform

@@ -1,0 +1,206 @@
+#include "platform/Socket.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+
+#include "platform/WindowsHeaders.h"
+
+namespace platform {
+
+namespace {
+
+SOCKET AsSocket(SocketHandle handle) { return static_cast<SOCKET>(handle); }
+
+sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
+  sockaddr_in result{};
+  result.sin_family = AF_INET;
+  result.sin_port = htons(port);
+  result.sin_addr.s_addr = address;
+  return result;
+}
+
+// Winsock counts lengths in int.
+int ClampedLength(std::size_t size) { return static_cast<int>(std::min<std::size_t>(size, INT_MAX)); }
+
+template <typename Value>
+bool SetOption(SocketHandle socket, int level, int name, const Value& value) {
+  return setsockopt(AsSocket(socket), level, name, reinterpret_cast<const char*>(&value), sizeof value) == 0;
+}
+
+bool SetMembership(SocketHandle socket, int option, std::uint32_t group, std::uint32_t interfaceAddress) {
+  ip_mreq request{};
+  request.imr_multiaddr.s_addr = group;
+  request.imr_interface.s_addr = interfaceAddress;
+  return SetOption(socket, IPPROTO_IP, option, request);
+}
+
+}  // namespace
+
+Socket& Socket::operator=(Socket&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = other.handle_;
+    other.handle_ = kInvalidSocket;
+  }
+  return *this;
+}
+
+SocketHandle Socket::Release() {
+  const SocketHandle handle = handle_;
+  handle_ = kInvalidSocket;
+  return handle;
+}
+
+void Socket::Close() {
+  if (Valid()) {
+    // The caller may still want the error of the call that made it give up on this socket.
+    const int error = WSAGetLastError();
+    closesocket(AsSocket(handle_));
+    WSASetLastError(error);
+  }
+  handle_ = kInvalidSocket;
+}
+
+bool StartSockets() {
+  WSADATA data;
+  return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+}
+
+void StopSockets() { WSACleanup(); }
+
+int LastSocketError() { return WSAGetLastError(); }
+
+Socket CreateTcpSocket() { return Socket(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)); }
+
+Socket CreateUdpSocket() { return Socket(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP)); }
+
+std::uint32_t InetAddr(const std::string& text) { return inet_addr(text.c_str()); }
+
+std::string InetNtoa(std::uint32_t address) {
+  // Formatted here rather than by inet_ntoa, which may refuse to work before WSAStartup.
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&address);
+  char text[16];
+  std::snprintf(text, sizeof text, "%u.%u.%u.%u", bytes[0], bytes[1], bytes[2], bytes[3]);
+  return text;
+}
+
+bool BindIPv4(SocketHandle socket, std::uint32_t address, std::uint16_t port) {
+  const sockaddr_in local = MakeAddress(address, port);
+  return bind(AsSocket(socket), reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
+}
+
+bool Listen(SocketHandle socket, int backlog) { return listen(AsSocket(socket), backlog) == 0; }
+
+Socket Accept(SocketHandle listener) { return Socket(accept(AsSocket(listener), nullptr, nullptr)); }
+
+std::string PeerAddressText(SocketHandle socket) {
+  sockaddr_in peer{};
+  int length = sizeof peer;
+  if (getpeername(AsSocket(socket), reinterpret_cast<sockaddr*>(&peer), &length) != 0 ||
+      peer.sin_family != AF_INET) {
+    return {};
+  }
+  return InetNtoa(peer.sin_addr.s_addr);
+}
+
+Socket ConnectIPv4(std::uint32_t address, std::uint16_t port) {
+  Socket connection = CreateTcpSocket();
+  if (!connection.Valid()) return connection;
+  const sockaddr_in remote = MakeAddress(address, port);
+  if (connect(AsSocket(connection.Get()), reinterpret_cast<const sockaddr*>(&remote), sizeof remote) != 0) {
+    return Socket();
+  }
+  return connection;
+}
+
+int Receive(SocketHandle socket, void* buffer, std::size_t size) {
+  const int count = recv(AsSocket(socket), static_cast<char*>(buffer), ClampedLength(size), 0);
+  return count == SOCKET_ERROR ? -1 : count;
+}
+
+int Send(SocketHandle socket, const void* data, std::size_t size) {
+  const int count = send(AsSocket(socket), static_cast<const char*>(data), ClampedLength(size), 0);
+  return count == SOCKET_ERROR ? -1 : count;
+}
+
+bool SendAll(SocketHandle socket, const void* data, std::size_t size) {
+  const char* next = static_cast<const char*>(data);
+  while (size > 0) {
+    const int sent = Send(socket, next, size);
+    if (sent <= 0) return false;
+    next += sent;
+    size -= static_cast<std::size_t>(sent);
+  }
+  return true;
+}
+
+bool SetReuseAddress(SocketHandle socket, bool on) {
+  const BOOL value = on ? TRUE : FALSE;
+  return SetOption(socket, SOL_SOCKET, SO_REUSEADDR, value);
+}
+
+bool SetReceiveBufferSize(SocketHandle socket, int bytes) { return SetOption(socket, SOL_SOCKET, SO_RCVBUF, bytes); }
+
+bool SetNoDelay(SocketHandle socket, bool on) {
+  const BOOL value = on ? TRUE : FALSE;
+  return SetOption(socket, IPPROTO_TCP, TCP_NODELAY, value);
+}
+
+// Winsock takes these time-outs as a DWORD of milliseconds, not as a timeval.
+bool SetReceiveTimeout(SocketHandle socket, int milliseconds) {
+  const DWORD value = milliseconds > 0 ? static_cast<DWORD>(milliseconds) : 0;
+  return SetOption(socket, SOL_SOCKET, SO_RCVTIMEO, value);
+}
+
+bool SetSendTimeout(SocketHandle socket, int milliseconds) {
+  const DWORD value = milliseconds > 0 ? static_cast<DWORD>(milliseconds) : 0;
+  return SetOption(socket, SOL_SOCKET, SO_SNDTIMEO, value);
+}
+
+bool JoinGroup(SocketHandle socket, std::uint32_t group, std::uint32_t interfaceAddress) {
+  return SetMembership(socket, IP_ADD_MEMBERSHIP, group, interfaceAddress);
+}
+
+bool LeaveGroup(SocketHandle socket, std::uint32_t group, std::uint32_t interfaceAddress) {
+  return SetMembership(socket, IP_DROP_MEMBERSHIP, group, interfaceAddress);
+}
+
+bool DeliverOnlyOwnGroups(SocketHandle) { return true; }
+
+bool SetMulticastSender(SocketHandle socket, std::uint32_t interfaceAddress, int ttl) {
+  in_addr outgoing{};
+  outgoing.s_addr = interfaceAddress;
+  const DWORD hops = ttl > 0 ? static_cast<DWORD>(ttl) : 0;
+  return SetOption(socket, IPPROTO_IP, IP_MULTICAST_IF, outgoing) &&
+         SetOption(socket, IPPROTO_IP, IP_MULTICAST_TTL, hops);
+}
+
+bool SendTo(SocketHandle socket, const void* data, std::size_t size, std::uint32_t address, std::uint16_t port) {
+  if (size > static_cast<std::size_t>(INT_MAX)) return false;
+  const sockaddr_in remote = MakeAddress(address, port);
+  const int sent = sendto(AsSocket(socket), static_cast<const char*>(data), static_cast<int>(size), 0,
+                          reinterpret_cast<const sockaddr*>(&remote), sizeof remote);
+  return sent == static_cast<int>(size);
+}
+
+long BytesAvailable(SocketHandle socket) {
+  u_long count = 0;
+  if (ioctlsocket(AsSocket(socket), FIONREAD, &count) != 0) return -1;
+  return static_cast<long>(std::min<u_long>(count, LONG_MAX));
+}
+
+int WaitReadable(SocketHandle socket, int timeoutMilliseconds) {
+  fd_set readable;
+  FD_ZERO(&readable);
+  FD_SET(AsSocket(socket), &readable);
+  timeval timeout{};
+  timeout.tv_sec = timeoutMilliseconds / 1000;
+  timeout.tv_usec = (timeoutMilliseconds % 1000) * 1000;
+  // A negative time-out waits for as long as it takes.
+  const int result = select(0, &readable, nullptr, nullptr, timeoutMilliseconds < 0 ? nullptr : &timeout);
+  if (result == SOCKET_ERROR) return -1;
+  return result > 0 ? 1 : 0;
+}
+
+}  // namespace platform
