@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds all targets (Linux, Linux with sanitizers, fuzzers, Windows x86-64
+# and i686) and runs every test: natively, under AddressSanitizer/UBSan, and the Windows build under wine.
+# Everything that touches the network runs inside a network namespace made here, so no packet leaves
+# this machine.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config nettle-dev googletest python3 iproute2
+          util-linux g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 xvfb xauth)
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "== Installing: ${missing[*]}"
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" || exit 1
+fi
+
+fuzz_seconds=${CORVANE_FUZZ_SECONDS:-60}
+logs=$root/build/test-logs
+rm -rf "$logs"
+mkdir -p "$logs"
+
+build() {  # preset [extra cmake arguments]
+  local preset=$1
+  shift
+  echo "== Building $preset"
+  cmake --preset "$preset" "$@" >"$logs/configure-$preset.log" 2>&1 || { cat "$logs/configure-$preset.log"; return 1; }
+  cmake --build --preset "$preset" -j2 >"$logs/build-$preset.log" 2>&1 || { tail -50 "$logs/build-$preset.log"; return 1; }
+}
+
+build linux -DCORVANE_TESTS=ON -DCORVANE_BENCH=ON || exit 1
+build linux-asan || exit 1
+build linux-fuzz || exit 1
+build windows-x64 || exit 1
+build windows-x86 -DCORVANE_TESTS_RUN=OFF || exit 1
+
+# The tests themselves run inside a private network namespace (loopback only, multicast routed to lo).
+wineprefix=$(mktemp -d /tmp/corvane-wine.XXXXXX)
+cat >"$logs/run-tests.sh" <<INNER
+set -u
+ip link set lo up
+ip route add 224.0.0.0/4 dev lo
+export WINEPREFIX=$wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+/usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+for preset in linux linux-asan windows-x64; do
+  echo "== Testing \$preset"
+  ctest --preset \$preset -j2 >$logs/test-\$preset.log 2>&1
+  grep -E 'tests passed|\\*\\*\\*Failed|\\*\\*\\*Timeout|\\*\\*\\*Exception|Not Run|\\(Failed\\)|\\(Timeout\\)' $logs/test-\$preset.log
+done
+wineserver -k >/dev/null 2>&1 || true
+INNER
+if [ "$(id -u)" -eq 0 ]; then
+  unshare -n bash "$logs/run-tests.sh"
+else
+  $sudo unshare -n bash "$logs/run-tests.sh"
+fi
+rm -rf "$wineprefix"
+
+# Fuzzers: a fixed time each, from the committed seed corpus.
+fuzz_passed=0
+fuzz_failed=0
+for fuzzer in request_fuzzer settings_fuzzer; do
+  echo "== Fuzzing $fuzzer for ${fuzz_seconds}s"
+  corpus=$(mktemp -d)
+  [ -d "fuzz/corpus/${fuzzer%_fuzzer}" ] && cp -r "fuzz/corpus/${fuzzer%_fuzzer}/." "$corpus/"
+  if build/linux-fuzz/fuzz/$fuzzer -max_total_time="$fuzz_seconds" -print_final_stats=0 "$corpus" \
+      >"$logs/fuzz-$fuzzer.log" 2>&1; then
+    fuzz_passed=$((fuzz_passed + 1))
+  else
+    fuzz_failed=$((fuzz_failed + 1))
+    tail -30 "$logs/fuzz-$fuzzer.log"
+  fi
+  rm -rf "$corpus"
+done
+
+# One closing line with the counts of every run above.
+passed=$fuzz_passed
+failed=$fuzz_failed
+skipped=0
+for preset in linux linux-asan windows-x64; do
+  log=$logs/test-$preset.log
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
+  if [ -z "$line" ]; then
+    echo "== $preset: no test summary (see $log)"
+    tail -20 "$log"
+    failed=$((failed + 1))
+    continue
+  fi
+  total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+  bad=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
+  notrun=$(grep -cE '\(Skipped\)$' "$log")
+  passed=$((passed + total - bad - notrun))
+  failed=$((failed + bad))
+  skipped=$((skipped + notrun))
+done
+echo "Total: $passed passed, $failed failed, $skipped skipped"
+[ "$failed" -eq 0 ]
