@@ -78,7 +78,7 @@ bool SendTo(SocketHandle socket, const void* data, std::size_t size, std::uint32
 
 // FIONREAD: bytes waiting to be read, -1 on failure.
 long BytesAvailable(SocketHandle socket);
-// Waits until the socket is readable: 1 readable, 0 time-out, -1 error.
+// Waits until the socket is readable: 1 readable, 0 time-out, -1 error; a negative time-out waits for ever.
 int WaitReadable(SocketHandle socket, int timeoutMilliseconds);
 
 }  // namespace platform
