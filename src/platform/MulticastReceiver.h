@@ -1,5 +1,6 @@
 #pragma once
-// Binding a socket that is to receive one multicast group.
+// Binding and reading a socket that is to receive one multicast group.
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/Socket.h"
@@ -11,5 +12,9 @@ namespace platform {
 // local address or the bind is refused.
 bool BindMulticastReceiver(SocketHandle socket, std::uint32_t group, std::uint32_t interfaceAddress,
                            std::uint16_t port);
+
+// Receives one datagram, waiting at most the socket's receive time-out (SetReceiveTimeout):
+// its size; 0 when nothing arrived in time or the datagram was empty; -1 on failure.
+int ReceiveDatagram(SocketHandle socket, void* buffer, std::size_t size);
 
 }  // namespace platform

@@ -1,6 +1,9 @@
 #include "platform/MulticastReceiver.h"
 
 #include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <cerrno>
 
 namespace platform {
 
@@ -16,6 +19,15 @@ bool BindMulticastReceiver(SocketHandle socket, std::uint32_t group, std::uint32
   // A group that is no multicast address is refused by the join, not here.
   const bool multicast = IN_MULTICAST(ntohl(group));
   return BindIPv4(socket, multicast ? group : htonl(INADDR_ANY), port) && DeliverOnlyOwnGroups(socket);
+}
+
+int ReceiveDatagram(SocketHandle socket, void* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t received = recv(static_cast<int>(socket), buffer, size, 0);
+    if (received >= 0) return static_cast<int>(received);
+    if (errno == EINTR) continue;
+    return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+  }
 }
 
 }  // namespace platform

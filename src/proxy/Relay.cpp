@@ -13,12 +13,12 @@ constexpr int kSocketReceiveBufferBytes = 4194304;
 // A client that takes no data for this long has stopped reading; its stream ends as if it had closed.
 constexpr int kClientSendTimeoutMilliseconds = 10000;
 
+// Waits for each datagram in the receive call itself (its time-out is the idle poll), so a
+// datagram costs one receive and one send and goes out the moment it arrives.
 class MulticastSource : public DatagramSource {
  public:
   explicit MulticastSource(platform::SocketHandle socket) : socket_(socket) {}
-  long Available() override { return platform::BytesAvailable(socket_); }
-  int WaitReadable(int milliseconds) override { return platform::WaitReadable(socket_, milliseconds); }
-  int Receive(char* buffer, std::size_t size) override { return platform::Receive(socket_, buffer, size); }
+  int Receive(char* buffer, std::size_t size) override { return platform::ReceiveDatagram(socket_, buffer, size); }
 
  private:
   platform::SocketHandle socket_;
@@ -64,6 +64,11 @@ void RelayStream(ClientThread& client) {
     client.Log("] Thread terminating, IP_ADD_MEMBERSHIP socket error");
     return;
   }
+  if (!platform::SetReceiveTimeout(socket, kIdlePollMilliseconds)) {
+    client.Log("] Thread terminating, FIONREAD socket error");
+    platform::LeaveGroup(socket, group, interfaceAddress);
+    return;
+  }
   const platform::SocketHandle clientSocket = client.clientSocket.Get();
   platform::SetNoDelay(clientSocket, true);
   platform::SetSendTimeout(clientSocket, kClientSendTimeoutMilliseconds);
@@ -81,9 +86,6 @@ void RelayStream(ClientThread& client) {
   switch (end) {
     case RelayEnd::Silence:
       client.Log("] Thread terminating, drops counter overflow");
-      break;
-    case RelayEnd::QueryFailed:
-      client.Log("] Thread terminating, FIONREAD socket error");
       break;
     case RelayEnd::ReceiveFailed:
       client.multicastSocket.Close();

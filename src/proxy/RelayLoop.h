@@ -11,11 +11,8 @@ inline constexpr int kIdlePollLimit = 5000;
 class DatagramSource {
  public:
   virtual ~DatagramSource() = default;
-  // Bytes waiting, -1 when the query fails.
-  virtual long Available() = 0;
-  // 1 when data may be read, 0 after the time-out, -1 on failure.
-  virtual int WaitReadable(int milliseconds) = 0;
-  // One datagram: its size, 0 or -1 when nothing could be read.
+  // One datagram, waiting at most kIdlePollMilliseconds: its size; 0 when none came (or it
+  // was empty); -1 on failure.
   virtual int Receive(char* buffer, std::size_t size) = 0;
 };
 
@@ -26,7 +23,7 @@ class StreamSink {
   virtual bool Send(const char* data, std::size_t size) = 0;
 };
 
-enum class RelayEnd { Silence, QueryFailed, ReceiveFailed, ClientGone };
+enum class RelayEnd { Silence, ReceiveFailed, ClientGone };
 
 // Forwards every datagram to the sink as soon as it arrives, until one of the ends.
 // onForwarded runs after each datagram that reached the sink.
