@@ -1,0 +1,277 @@
+// A minimal multicast-to-HTTP relay, the floor the benchmark compares against.
+//
+// One epoll thread, TCP_NODELAY on every client connection. Each client gets its own UDP socket bound to the group address and port,
+// with its own membership on the configured interface and IP_MULTICAST_ALL off, so a socket
+// only ever sees its own group. Datagrams are forwarded with one send() each as they arrive.
+//
+// A client that cannot keep up is kept, not dropped: when its TCP send buffer is full the
+// unsent tail of the current datagram is held (at most one datagram), the relay stops reading
+// that client's UDP socket until the connection drains, and whatever overflows the UDP socket's
+// receive buffer in the meantime is lost in the kernel, for that client only. So the buffering
+// is the kernel's (TCP send buffer + SO_RCVBUF) plus at most one datagram.
+//
+// usage: reference_relay [--listen 127.0.0.1] [--port 8090] [--interface 0.0.0.0] [--rcvbuf BYTES]
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <signal.h>
+#include <sys/epoll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kMaxHead = 4096;
+constexpr std::size_t kDatagramMax = 65536;
+// Datagrams forwarded for one client per wake-up, so a busy group cannot starve the others.
+constexpr int kBatch = 64;
+constexpr char kReply[] = "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n\r\n";
+
+struct Client;
+
+// epoll hands back one of these; a client has two, one per socket.
+struct Endpoint {
+  Client* client;
+  bool udp;
+};
+
+struct Client {
+  int tcp = -1;
+  int udp = -1;
+  std::string head;     // request head while it is being read
+  std::string pending;  // unsent tail of the current datagram
+  bool streaming = false;
+  bool dead = false;
+  Endpoint tcpEnd{this, false};
+  Endpoint udpEnd{this, true};
+};
+
+struct Config {
+  std::string listen = "127.0.0.1";
+  int port = 8090;
+  std::string interfaceText = "0.0.0.0";
+  int rcvbuf = 4 << 20;
+};
+
+int g_ep = -1;
+Config g_cfg;
+// Dropped clients are freed only after the current batch of events, which may still name them.
+std::vector<Client*> g_dropped;
+
+void Watch(int op, int fd, Endpoint* end, std::uint32_t events) {
+  epoll_event ev{};
+  ev.events = events;
+  ev.data.ptr = end;
+  epoll_ctl(g_ep, op, fd, &ev);
+}
+
+void Drop(Client* c) {
+  // Closing the UDP socket also leaves its group.
+  if (c->udp >= 0) close(c->udp);
+  if (c->tcp >= 0) close(c->tcp);
+  c->udp = c->tcp = -1;
+  c->dead = true;
+  g_dropped.push_back(c);
+}
+
+// Parses "GET /udp/<group>:<port> HTTP/1.x" (an "@" before the group is accepted as well).
+bool ParseRequest(const std::string& head, in_addr& group, int& port) {
+  std::size_t lineEnd = head.find("\r\n");
+  std::string line = head.substr(0, lineEnd);
+  if (line.compare(0, 9, "GET /udp/") != 0) return false;
+  std::size_t start = 9;
+  if (line.size() > start && line[start] == '@') ++start;
+  std::size_t space = line.find(' ', start);
+  std::string target = line.substr(start, space == std::string::npos ? std::string::npos : space - start);
+  std::size_t colon = target.rfind(':');
+  if (colon == std::string::npos) return false;
+  if (inet_pton(AF_INET, target.substr(0, colon).c_str(), &group) != 1) return false;
+  if (!IN_MULTICAST(ntohl(group.s_addr))) return false;
+  port = std::atoi(target.c_str() + colon + 1);
+  return port > 0 && port < 65536;
+}
+
+bool OpenGroup(Client* c, const in_addr& group, int port) {
+  int fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  c->udp = fd;
+  int one = 1;
+  int zero = 0;
+  sockaddr_in bindAddr{};
+  bindAddr.sin_family = AF_INET;
+  bindAddr.sin_port = htons(static_cast<std::uint16_t>(port));
+  bindAddr.sin_addr = group;
+  ip_mreq mreq{};
+  mreq.imr_multiaddr = group;
+  if (inet_pton(AF_INET, g_cfg.interfaceText.c_str(), &mreq.imr_interface) != 1) return false;
+  return setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) == 0 &&
+         setsockopt(fd, IPPROTO_IP, IP_MULTICAST_ALL, &zero, sizeof zero) == 0 &&
+         setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &g_cfg.rcvbuf, sizeof g_cfg.rcvbuf) == 0 &&
+         bind(fd, reinterpret_cast<sockaddr*>(&bindAddr), sizeof bindAddr) == 0 &&
+         setsockopt(fd, IPPROTO_IP, IP_ADD_MEMBERSHIP, &mreq, sizeof mreq) == 0;
+}
+
+void OnRequestBytes(Client* c) {
+  char buf[1024];
+  ssize_t n = recv(c->tcp, buf, sizeof buf, 0);
+  if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
+    Drop(c);
+    return;
+  }
+  if (n < 0) return;
+  if (c->streaming) return;  // anything a player sends after its request is ignored
+  c->head.append(buf, static_cast<std::size_t>(n));
+  if (c->head.find("\r\n\r\n") == std::string::npos) {
+    if (c->head.size() > kMaxHead) Drop(c);
+    return;
+  }
+  in_addr group{};
+  int port = 0;
+  if (!ParseRequest(c->head, group, port)) {
+    static const char kNotFound[] = "HTTP/1.0 404 Not Found\r\nConnection: close\r\n\r\n";
+    send(c->tcp, kNotFound, sizeof kNotFound - 1, MSG_NOSIGNAL);
+    Drop(c);
+    return;
+  }
+  if (!OpenGroup(c, group, port)) {
+    std::fprintf(stderr, "reference_relay: cannot join %s:%d: %s\n", inet_ntoa(group), port, std::strerror(errno));
+    Drop(c);
+    return;
+  }
+  // The socket is fresh and its send buffer empty, so the short reply goes out whole.
+  if (send(c->tcp, kReply, sizeof kReply - 1, MSG_NOSIGNAL) != static_cast<ssize_t>(sizeof kReply - 1)) {
+    Drop(c);
+    return;
+  }
+  c->head.clear();
+  c->head.shrink_to_fit();
+  c->streaming = true;
+  Watch(EPOLL_CTL_ADD, c->udp, &c->udpEnd, EPOLLIN);
+}
+
+// Sends what it can; false when the client is gone. A short send parks the rest and waits for
+// the connection to drain with the UDP socket muted.
+bool SendOrPark(Client* c, const char* data, std::size_t size) {
+  ssize_t n = send(c->tcp, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+  if (n < 0) {
+    if (errno != EAGAIN && errno != EINTR) return false;
+    n = 0;
+  }
+  if (static_cast<std::size_t>(n) < size) {
+    c->pending.assign(data + n, size - static_cast<std::size_t>(n));
+    Watch(EPOLL_CTL_MOD, c->udp, &c->udpEnd, 0);
+    Watch(EPOLL_CTL_MOD, c->tcp, &c->tcpEnd, EPOLLIN | EPOLLOUT);
+  }
+  return true;
+}
+
+void OnDatagrams(Client* c) {
+  static char buf[kDatagramMax];
+  for (int i = 0; i < kBatch && c->pending.empty(); ++i) {
+    ssize_t n = recv(c->udp, buf, sizeof buf, 0);
+    if (n < 0) {
+      if (errno == EAGAIN || errno == EINTR) return;
+      Drop(c);
+      return;
+    }
+    if (!SendOrPark(c, buf, static_cast<std::size_t>(n))) {
+      Drop(c);
+      return;
+    }
+  }
+}
+
+void OnWritable(Client* c) {
+  std::string rest;
+  rest.swap(c->pending);
+  Watch(EPOLL_CTL_MOD, c->tcp, &c->tcpEnd, EPOLLIN);
+  Watch(EPOLL_CTL_MOD, c->udp, &c->udpEnd, EPOLLIN);
+  if (!SendOrPark(c, rest.data(), rest.size())) Drop(c);
+}
+
+void OnAccept(int listener) {
+  for (;;) {
+    int fd = accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd < 0) return;
+    // Each datagram is one small write that should leave at once, not wait on Nagle for the
+    // player's (possibly delayed) ACK.
+    int one = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    Client* c = new Client;
+    c->tcp = fd;
+    Watch(EPOLL_CTL_ADD, fd, &c->tcpEnd, EPOLLIN);
+  }
+}
+
+bool ParseArgs(int argc, char** argv) {
+  for (int i = 1; i + 1 < argc; i += 2) {
+    std::string key = argv[i];
+    std::string value = argv[i + 1];
+    if (key == "--listen") g_cfg.listen = value;
+    else if (key == "--port") g_cfg.port = std::atoi(value.c_str());
+    else if (key == "--interface") g_cfg.interfaceText = value;
+    else if (key == "--rcvbuf") g_cfg.rcvbuf = std::atoi(value.c_str());
+    else return false;
+  }
+  return argc % 2 == 1 && g_cfg.port > 0 && g_cfg.port < 65536;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!ParseArgs(argc, argv)) {
+    std::fprintf(stderr, "usage: reference_relay [--listen 127.0.0.1] [--port 8090] [--interface 0.0.0.0] "
+                         "[--rcvbuf BYTES]\n");
+    return 2;
+  }
+  signal(SIGPIPE, SIG_IGN);
+  int listener = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  int one = 1;
+  setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(static_cast<std::uint16_t>(g_cfg.port));
+  if (inet_pton(AF_INET, g_cfg.listen.c_str(), &addr.sin_addr) != 1 ||
+      bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(listener, 512) != 0) {
+    std::fprintf(stderr, "reference_relay: cannot listen on %s:%d: %s\n", g_cfg.listen.c_str(), g_cfg.port,
+                 std::strerror(errno));
+    return 1;
+  }
+  g_ep = epoll_create1(EPOLL_CLOEXEC);
+  Endpoint listenEnd{nullptr, false};
+  Watch(EPOLL_CTL_ADD, listener, &listenEnd, EPOLLIN);
+  std::fprintf(stderr, "reference_relay: listening on %s:%d, joining on %s\n", g_cfg.listen.c_str(), g_cfg.port,
+               g_cfg.interfaceText.c_str());
+
+  epoll_event events[256];
+  for (;;) {
+    int n = epoll_wait(g_ep, events, 256, -1);
+    if (n < 0 && errno != EINTR) return 1;
+    for (int i = 0; i < n; ++i) {
+      auto* end = static_cast<Endpoint*>(events[i].data.ptr);
+      if (end->client == nullptr) {
+        OnAccept(listener);
+        continue;
+      }
+      Client* c = end->client;
+      if (c->dead) continue;
+      std::uint32_t ev = events[i].events;
+      if (end->udp) {
+        OnDatagrams(c);
+      } else if ((ev & EPOLLOUT) && !c->pending.empty()) {
+        OnWritable(c);
+      } else {
+        OnRequestBytes(c);
+      }
+    }
+    for (Client* c : g_dropped) delete c;
+    g_dropped.clear();
+  }
+}
