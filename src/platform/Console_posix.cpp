@@ -1,0 +1,40 @@
+#include "platform/Console.h"
+
+#include <cerrno>
+#include <mutex>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+void WriteAll(int fd, const std::string& bytes) {
+  const char* next = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t written = write(fd, next, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return;  // nowhere to report a console that went away
+    }
+    next += written;
+    left -= static_cast<std::size_t>(written);
+  }
+}
+
+}  // namespace
+
+bool OpenConsole(const std::string& title) {
+  // The terminal the program was started from is its console; only a terminal understands the title sequence.
+  if (isatty(STDOUT_FILENO)) WriteAll(STDOUT_FILENO, "\033]0;" + title + "\007");
+  return true;
+}
+
+void WriteStandardOutputLine(const std::string& line) {
+  // One write per line under one lock, so lines of many threads never interleave.
+  static std::mutex lock;
+  const std::string bytes = line + "\r\n";
+  std::lock_guard<std::mutex> guard(lock);
+  WriteAll(STDOUT_FILENO, bytes);
+}
+
+}  // namespace platform

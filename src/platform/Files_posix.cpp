@@ -1,0 +1,130 @@
+// Large-file offsets for 32-bit builds too; must precede every include.
+#define _FILE_OFFSET_BITS 64
+
+#include "platform/Files.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+void CloseKeepingError(int fd) {
+  const int savedError = errno;
+  close(fd);
+  errno = savedError;
+}
+
+}  // namespace
+
+std::string ProgramPath() {
+  std::string path(256, '\0');
+  for (;;) {
+    const ssize_t length = readlink("/proc/self/exe", &path[0], path.size());
+    if (length < 0) return std::string();
+    // readlink truncates silently: a result that fills the buffer may be cut short.
+    if (static_cast<std::size_t>(length) < path.size()) {
+      path.resize(static_cast<std::size_t>(length));
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+FileKind GetFileKind(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return FileKind::Missing;
+  return S_ISDIR(info.st_mode) ? FileKind::Directory : FileKind::File;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& contents) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  std::string bytes;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t count = read(fd, buffer, sizeof buffer);
+    if (count > 0) {
+      bytes.append(buffer, static_cast<std::size_t>(count));
+    } else if (count == 0) {
+      break;
+    } else if (errno != EINTR) {
+      CloseKeepingError(fd);
+      return false;
+    }
+  }
+  close(fd);
+  contents.swap(bytes);
+  return true;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& contents) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  const char* next = contents.data();
+  std::size_t left = contents.size();
+  while (left > 0) {
+    const ssize_t written = write(fd, next, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      CloseKeepingError(fd);
+      return false;
+    }
+    next += written;
+    left -= static_cast<std::size_t>(written);
+  }
+  // Some file systems report a failed write only at close.
+  return close(fd) == 0;
+}
+
+std::string ResolvedPath(const std::string& path) {
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return std::string();
+  std::string result(resolved);
+  std::free(resolved);
+  return result;
+}
+
+char PathSeparator() { return '/'; }
+
+InputFile::~InputFile() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+bool InputFile::Open(const std::string& path) {
+  if (file_ != nullptr) {
+    std::fclose(file_);
+    file_ = nullptr;
+  }
+  // "e": close on exec, so programs started later do not inherit the descriptor.
+  file_ = std::fopen(path.c_str(), "rbe");
+  if (file_ == nullptr) return false;
+  // fopen takes a folder here, unlike on Windows; it is not a file to read.
+  struct stat info {};
+  if (fstat(fileno(file_), &info) != 0 || S_ISDIR(info.st_mode)) {
+    std::fclose(file_);
+    file_ = nullptr;
+    return false;
+  }
+  return true;
+}
+
+std::int64_t InputFile::Size() const {
+  if (file_ == nullptr) return -1;
+  struct stat info {};
+  if (fstat(fileno(file_), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  return static_cast<std::int64_t>(info.st_size);
+}
+
+long InputFile::Read(void* buffer, std::size_t size) {
+  if (file_ == nullptr) return -1;
+  const std::size_t count = std::fread(buffer, 1, size, file_);
+  if (count == 0 && std::ferror(file_)) return -1;
+  return static_cast<long>(count);
+}
+
+}  // namespace platform

@@ -1,0 +1,209 @@
+#include "platform/Socket.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+int Fd(SocketHandle socket) { return static_cast<int>(socket); }
+
+SocketHandle HandleOf(int fd) { return fd < 0 ? kInvalidSocket : static_cast<SocketHandle>(fd); }
+
+sockaddr_in IPv4Address(std::uint32_t address, std::uint16_t port) {
+  sockaddr_in result{};
+  result.sin_family = AF_INET;
+  result.sin_port = htons(port);
+  result.sin_addr.s_addr = address;
+  return result;
+}
+
+bool SetIntOption(SocketHandle socket, int level, int option, int value) {
+  return setsockopt(Fd(socket), level, option, &value, sizeof value) == 0;
+}
+
+bool SetTimeout(SocketHandle socket, int option, int milliseconds) {
+  timeval timeout{};
+  timeout.tv_sec = milliseconds / 1000;
+  timeout.tv_usec = (milliseconds % 1000) * 1000;
+  return setsockopt(Fd(socket), SOL_SOCKET, option, &timeout, sizeof timeout) == 0;
+}
+
+bool SetMembership(SocketHandle socket, int option, std::uint32_t group, std::uint32_t interfaceAddress) {
+  ip_mreq request{};
+  request.imr_multiaddr.s_addr = group;
+  request.imr_interface.s_addr = interfaceAddress;
+  return setsockopt(Fd(socket), IPPROTO_IP, option, &request, sizeof request) == 0;
+}
+
+}  // namespace
+
+Socket& Socket::operator=(Socket&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = other.handle_;
+    other.handle_ = kInvalidSocket;
+  }
+  return *this;
+}
+
+SocketHandle Socket::Release() {
+  const SocketHandle handle = handle_;
+  handle_ = kInvalidSocket;
+  return handle;
+}
+
+void Socket::Close() {
+  if (handle_ == kInvalidSocket) return;
+  // Keep errno: callers read the error of the call that failed, not of this close.
+  const int savedError = errno;
+  close(Fd(handle_));
+  errno = savedError;
+  handle_ = kInvalidSocket;
+}
+
+bool StartSockets() { return true; }
+void StopSockets() {}
+
+int LastSocketError() { return errno; }
+
+Socket CreateTcpSocket() { return Socket(HandleOf(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP))); }
+Socket CreateUdpSocket() { return Socket(HandleOf(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP))); }
+
+std::uint32_t InetAddr(const std::string& text) { return inet_addr(text.c_str()); }
+
+std::string InetNtoa(std::uint32_t address) {
+  in_addr value{};
+  value.s_addr = address;
+  char text[INET_ADDRSTRLEN] = {};
+  if (inet_ntop(AF_INET, &value, text, sizeof text) == nullptr) return std::string();
+  return text;
+}
+
+bool BindIPv4(SocketHandle socket, std::uint32_t address, std::uint16_t port) {
+  // Windows lets a listener bind a port whose closed connections still wait in TIME_WAIT; Linux does so only
+  // with SO_REUSEADDR, which for TCP still refuses a port that another socket listens on. Datagram sockets
+  // keep the option as their caller set it, because there it would let two sockets share a port.
+  int type = 0;
+  socklen_t typeSize = sizeof type;
+  if (getsockopt(Fd(socket), SOL_SOCKET, SO_TYPE, &type, &typeSize) == 0 && type == SOCK_STREAM) {
+    SetIntOption(socket, SOL_SOCKET, SO_REUSEADDR, 1);
+  }
+  const sockaddr_in local = IPv4Address(address, port);
+  return bind(Fd(socket), reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
+}
+
+bool Listen(SocketHandle socket, int backlog) { return listen(Fd(socket), backlog) == 0; }
+
+Socket Accept(SocketHandle listener) {
+  int fd;
+  do {
+    fd = accept4(Fd(listener), nullptr, nullptr, SOCK_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  return Socket(HandleOf(fd));
+}
+
+std::string PeerAddressText(SocketHandle socket) {
+  sockaddr_in peer{};
+  socklen_t size = sizeof peer;
+  if (getpeername(Fd(socket), reinterpret_cast<sockaddr*>(&peer), &size) != 0 || peer.sin_family != AF_INET) {
+    return std::string();
+  }
+  return InetNtoa(peer.sin_addr.s_addr);
+}
+
+Socket ConnectIPv4(std::uint32_t address, std::uint16_t port) {
+  Socket result = CreateTcpSocket();
+  if (!result.Valid()) return result;
+  const sockaddr_in remote = IPv4Address(address, port);
+  if (connect(Fd(result.Get()), reinterpret_cast<const sockaddr*>(&remote), sizeof remote) != 0) result.Close();
+  return result;
+}
+
+int Receive(SocketHandle socket, void* buffer, std::size_t size) {
+  ssize_t count;
+  do {
+    count = recv(Fd(socket), buffer, size, 0);
+  } while (count < 0 && errno == EINTR);
+  return count < 0 ? -1 : static_cast<int>(count);
+}
+
+int Send(SocketHandle socket, const void* data, std::size_t size) {
+  ssize_t count;
+  do {
+    // A peer that went away must fail the send, not end the process with SIGPIPE.
+    count = send(Fd(socket), data, size, MSG_NOSIGNAL);
+  } while (count < 0 && errno == EINTR);
+  return count < 0 ? -1 : static_cast<int>(count);
+}
+
+bool SendAll(SocketHandle socket, const void* data, std::size_t size) {
+  const char* next = static_cast<const char*>(data);
+  while (size > 0) {
+    const int sent = Send(socket, next, size);
+    if (sent <= 0) return false;
+    next += sent;
+    size -= static_cast<std::size_t>(sent);
+  }
+  return true;
+}
+
+bool SetReuseAddress(SocketHandle socket, bool on) { return SetIntOption(socket, SOL_SOCKET, SO_REUSEADDR, on ? 1 : 0); }
+bool SetReceiveBufferSize(SocketHandle socket, int bytes) { return SetIntOption(socket, SOL_SOCKET, SO_RCVBUF, bytes); }
+bool SetNoDelay(SocketHandle socket, bool on) { return SetIntOption(socket, IPPROTO_TCP, TCP_NODELAY, on ? 1 : 0); }
+
+bool SetReceiveTimeout(SocketHandle socket, int milliseconds) { return SetTimeout(socket, SO_RCVTIMEO, milliseconds); }
+bool SetSendTimeout(SocketHandle socket, int milliseconds) { return SetTimeout(socket, SO_SNDTIMEO, milliseconds); }
+
+bool JoinGroup(SocketHandle socket, std::uint32_t group, std::uint32_t interfaceAddress) {
+  return SetMembership(socket, IP_ADD_MEMBERSHIP, group, interfaceAddress);
+}
+bool LeaveGroup(SocketHandle socket, std::uint32_t group, std::uint32_t interfaceAddress) {
+  return SetMembership(socket, IP_DROP_MEMBERSHIP, group, interfaceAddress);
+}
+
+bool DeliverOnlyOwnGroups(SocketHandle socket) { return SetIntOption(socket, IPPROTO_IP, IP_MULTICAST_ALL, 0); }
+
+bool SetMulticastSender(SocketHandle socket, std::uint32_t interfaceAddress, int ttl) {
+  in_addr outgoing{};
+  outgoing.s_addr = interfaceAddress;
+  return setsockopt(Fd(socket), IPPROTO_IP, IP_MULTICAST_IF, &outgoing, sizeof outgoing) == 0 &&
+         SetIntOption(socket, IPPROTO_IP, IP_MULTICAST_TTL, ttl);
+}
+
+bool SendTo(SocketHandle socket, const void* data, std::size_t size, std::uint32_t address, std::uint16_t port) {
+  const sockaddr_in remote = IPv4Address(address, port);
+  ssize_t count;
+  do {
+    count = sendto(Fd(socket), data, size, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&remote), sizeof remote);
+  } while (count < 0 && errno == EINTR);
+  return count >= 0 && static_cast<std::size_t>(count) == size;
+}
+
+long BytesAvailable(SocketHandle socket) {
+  int count = 0;
+  if (ioctl(Fd(socket), FIONREAD, &count) != 0) return -1;
+  return count;
+}
+
+int WaitReadable(SocketHandle socket, int timeoutMilliseconds) {
+  pollfd entry{};
+  entry.fd = Fd(socket);
+  entry.events = POLLIN;
+  int result;
+  do {
+    result = poll(&entry, 1, timeoutMilliseconds < 0 ? -1 : timeoutMilliseconds);
+  } while (result < 0 && errno == EINTR);
+  if (result <= 0) return result < 0 ? -1 : 0;
+  if (entry.revents & POLLNVAL) return -1;
+  // A closed or failed socket counts as readable, as select() reports it: the next receive tells which.
+  return 1;
+}
+
+}  // namespace platform

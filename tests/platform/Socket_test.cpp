@@ -1,0 +1,214 @@
+#include "platform/Socket.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "platform/LoopbackPorts.h"
+
+namespace {
+
+using test_support::Loopback;
+
+class SocketTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(platform::StartSockets()); }
+  void TearDown() override { platform::StopSockets(); }
+
+  // A connected pair over loopback: client_ and served_.
+  void Connect() {
+    std::uint16_t port = 0;
+    listener_ = test_support::ListenOnFreeLoopbackPort(port);
+    ASSERT_TRUE(listener_.Valid());
+    client_ = platform::ConnectIPv4(Loopback(), port);
+    ASSERT_TRUE(client_.Valid());
+    served_ = platform::Accept(listener_.Get());
+    ASSERT_TRUE(served_.Valid());
+  }
+
+  platform::Socket listener_, client_, served_;
+};
+
+TEST_F(SocketTest, DottedAddressesConvertBothWays) {
+  const std::uint32_t address = platform::InetAddr("192.168.0.20");
+  unsigned char bytes[4];
+  std::memcpy(bytes, &address, 4);  // network order: the first octet comes first
+  EXPECT_EQ(bytes[0], 192);
+  EXPECT_EQ(bytes[1], 168);
+  EXPECT_EQ(bytes[2], 0);
+  EXPECT_EQ(bytes[3], 20);
+  EXPECT_EQ(platform::InetNtoa(address), "192.168.0.20");
+  EXPECT_EQ(platform::InetNtoa(platform::InetAddr("0.0.0.0")), "0.0.0.0");
+  EXPECT_EQ(platform::InetAddr("0.0.0.0"), 0u);
+}
+
+TEST_F(SocketTest, BadAddressTextGivesAddressNone) {
+  EXPECT_EQ(platform::InetAddr("not an address"), 0xFFFFFFFFu);
+  EXPECT_EQ(platform::InetAddr("1.2.3.256"), 0xFFFFFFFFu);
+  EXPECT_EQ(platform::InetAddr("255.255.255.255"), 0xFFFFFFFFu);
+}
+
+TEST_F(SocketTest, ConnectionCarriesBytesBothWaysAndNamesThePeer) {
+  Connect();
+  EXPECT_EQ(platform::PeerAddressText(served_.Get()), "127.0.0.1");
+
+  const std::string request = "GET /status HTTP/1.0\r\n\r\n";
+  ASSERT_TRUE(platform::SendAll(client_.Get(), request.data(), request.size()));
+  ASSERT_EQ(platform::WaitReadable(served_.Get(), 5000), 1);
+  char buffer[256];
+  EXPECT_EQ(platform::Receive(served_.Get(), buffer, sizeof buffer), static_cast<int>(request.size()));
+  EXPECT_EQ(std::string(buffer, request.size()), request);
+
+  ASSERT_EQ(platform::Send(served_.Get(), "ok", 2), 2);
+  ASSERT_EQ(platform::WaitReadable(client_.Get(), 5000), 1);
+  EXPECT_EQ(platform::Receive(client_.Get(), buffer, sizeof buffer), 2);
+}
+
+TEST_F(SocketTest, SendAllDeliversALargeBufferWhole) {
+  Connect();
+  const std::string data(4 * 1024 * 1024, 'x');
+  std::size_t received = 0;
+  bool sent = false;
+  // The reader must run while the sender blocks on a full window.
+  std::thread sender([&] { sent = platform::SendAll(client_.Get(), data.data(), data.size()); });
+  char buffer[65536];
+  while (received < data.size()) {
+    const int count = platform::Receive(served_.Get(), buffer, sizeof buffer);
+    if (count <= 0) break;
+    received += static_cast<std::size_t>(count);
+  }
+  sender.join();
+  EXPECT_TRUE(sent);
+  EXPECT_EQ(received, data.size());
+}
+
+TEST_F(SocketTest, BytesAvailableCountsWaitingBytes) {
+  Connect();
+  EXPECT_EQ(platform::BytesAvailable(served_.Get()), 0);
+  ASSERT_TRUE(platform::SendAll(client_.Get(), "12345", 5));
+  ASSERT_EQ(platform::WaitReadable(served_.Get(), 5000), 1);
+  EXPECT_EQ(platform::BytesAvailable(served_.Get()), 5);
+}
+
+TEST_F(SocketTest, WaitReadableTimesOutWithoutData) {
+  Connect();
+  EXPECT_EQ(platform::WaitReadable(served_.Get(), 0), 0);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(platform::WaitReadable(served_.Get(), 50), 0);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(40));
+}
+
+TEST_F(SocketTest, OrderlyCloseReadsAsZero) {
+  Connect();
+  client_.Close();
+  ASSERT_EQ(platform::WaitReadable(served_.Get(), 5000), 1);
+  char buffer[16];
+  EXPECT_EQ(platform::Receive(served_.Get(), buffer, sizeof buffer), 0);
+}
+
+TEST_F(SocketTest, ReceiveTimeoutEndsAWaitingReceive) {
+  Connect();
+  ASSERT_TRUE(platform::SetReceiveTimeout(served_.Get(), 100));
+  const auto start = std::chrono::steady_clock::now();
+  char buffer[16];
+  EXPECT_EQ(platform::Receive(served_.Get(), buffer, sizeof buffer), -1);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+// A player that goes away must make the proxy's send fail, not end the proxy.
+TEST_F(SocketTest, SendingToAClosedPeerFailsWithoutEndingTheProcess) {
+  Connect();
+  served_.Close();
+  const std::string chunk(65536, 'x');
+  bool failed = false;
+  for (int i = 0; i < 1000 && !failed; ++i) {
+    failed = !platform::SendAll(client_.Get(), chunk.data(), chunk.size());
+  }
+  EXPECT_TRUE(failed);
+}
+
+TEST_F(SocketTest, SecondBindToABusyPortFails) {
+  std::uint16_t port = 0;
+  platform::Socket first = test_support::ListenOnFreeLoopbackPort(port);
+  ASSERT_TRUE(first.Valid());
+  platform::Socket second = platform::CreateTcpSocket();
+  ASSERT_TRUE(second.Valid());
+  EXPECT_FALSE(platform::BindIPv4(second.Get(), Loopback(), port));
+  EXPECT_NE(platform::LastSocketError(), 0);
+}
+
+// A proxy started again right after serving clients must get its port back, although the connections it
+// closed still linger in TIME_WAIT on it.
+TEST_F(SocketTest, ListenerCanRestartOnAPortWithClosedConnections) {
+  std::uint16_t port = 0;
+  {
+    platform::Socket listener = test_support::ListenOnFreeLoopbackPort(port);
+    ASSERT_TRUE(listener.Valid());
+    platform::Socket client = platform::ConnectIPv4(Loopback(), port);
+    platform::Socket served = platform::Accept(listener.Get());
+    ASSERT_TRUE(served.Valid());
+    served.Close();  // the server closes first, so the TIME_WAIT is on its side
+    char buffer[4];
+    ASSERT_EQ(platform::WaitReadable(client.Get(), 5000), 1);
+    ASSERT_EQ(platform::Receive(client.Get(), buffer, sizeof buffer), 0);
+  }
+  platform::Socket again = platform::CreateTcpSocket();
+  ASSERT_TRUE(again.Valid());
+  EXPECT_TRUE(platform::BindIPv4(again.Get(), Loopback(), port));
+  EXPECT_TRUE(platform::Listen(again.Get(), 16));
+}
+
+TEST_F(SocketTest, DatagramsReachALoopbackReceiver) {
+  std::uint16_t port = 0;
+  platform::Socket receiver = test_support::BindFreeLoopbackPort(platform::CreateUdpSocket, port);
+  ASSERT_TRUE(receiver.Valid());
+  platform::Socket sender = platform::CreateUdpSocket();
+  ASSERT_TRUE(sender.Valid());
+  ASSERT_TRUE(platform::SendTo(sender.Get(), "datagram", 8, Loopback(), port));
+  ASSERT_EQ(platform::WaitReadable(receiver.Get(), 5000), 1);
+  EXPECT_EQ(platform::BytesAvailable(receiver.Get()), 8);
+  char buffer[64];
+  EXPECT_EQ(platform::Receive(receiver.Get(), buffer, sizeof buffer), 8);
+  EXPECT_EQ(std::string(buffer, 8), "datagram");
+}
+
+TEST_F(SocketTest, OptionsAreAccepted) {
+  platform::Socket tcp = platform::CreateTcpSocket();
+  platform::Socket udp = platform::CreateUdpSocket();
+  ASSERT_TRUE(tcp.Valid());
+  ASSERT_TRUE(udp.Valid());
+  EXPECT_TRUE(platform::SetReuseAddress(udp.Get(), true));
+  EXPECT_TRUE(platform::SetReceiveBufferSize(udp.Get(), 1 << 20));
+  EXPECT_TRUE(platform::SetNoDelay(tcp.Get(), true));
+  EXPECT_TRUE(platform::SetSendTimeout(tcp.Get(), 1000));
+  EXPECT_TRUE(platform::SetReceiveTimeout(tcp.Get(), 0));
+  EXPECT_TRUE(platform::DeliverOnlyOwnGroups(udp.Get()));
+}
+
+TEST_F(SocketTest, ReleasedHandleIsNoLongerOwned) {
+  platform::Socket socket = platform::CreateUdpSocket();
+  ASSERT_TRUE(socket.Valid());
+  platform::Socket owner(socket.Release());
+  EXPECT_FALSE(socket.Valid());
+  EXPECT_TRUE(owner.Valid());
+
+  platform::Socket moved;
+  moved = std::move(owner);
+  EXPECT_FALSE(owner.Valid());
+  EXPECT_TRUE(moved.Valid());
+  EXPECT_TRUE(platform::SetReuseAddress(moved.Get(), true));  // still open
+}
+
+TEST_F(SocketTest, FailedCallsReturnTheirFailureValues) {
+  EXPECT_FALSE(platform::Accept(platform::kInvalidSocket).Valid());
+  EXPECT_EQ(platform::PeerAddressText(platform::kInvalidSocket), "");
+  EXPECT_EQ(platform::BytesAvailable(platform::kInvalidSocket), -1);
+  char buffer[4];
+  EXPECT_EQ(platform::Receive(platform::kInvalidSocket, buffer, sizeof buffer), -1);
+  EXPECT_EQ(platform::Send(platform::kInvalidSocket, buffer, sizeof buffer), -1);
+}
+
+}  // namespace
