@@ -16,14 +16,26 @@ class Socket {
   Socket() = default;
   explicit Socket(SocketHandle handle) : handle_(handle) {}
   Socket(Socket&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalidSocket; }
-  Socket& operator=(Socket&& other) noexcept;
+  Socket& operator=(Socket&& other) noexcept {
+    if (this != &other) {
+      Close();
+      handle_ = other.handle_;
+      other.handle_ = kInvalidSocket;
+    }
+    return *this;
+  }
   Socket(const Socket&) = delete;
   Socket& operator=(const Socket&) = delete;
   ~Socket() { Close(); }
 
   SocketHandle Get() const { return handle_; }
   bool Valid() const { return handle_ != kInvalidSocket; }
-  [[nodiscard]] SocketHandle Release();
+  [[nodiscard]] SocketHandle Release() {
+    const SocketHandle handle = handle_;
+    handle_ = kInvalidSocket;
+    return handle;
+  }
+  // Closes the socket, keeping the thread's last socket error for the caller.
   void Close();
 
  private:

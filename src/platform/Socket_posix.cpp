@@ -44,21 +44,6 @@ bool SetMembership(SocketHandle socket, int option, std::uint32_t group, std::ui
 
 }  // namespace
 
-Socket& Socket::operator=(Socket&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kInvalidSocket;
-  }
-  return *this;
-}
-
-SocketHandle Socket::Release() {
-  const SocketHandle handle = handle_;
-  handle_ = kInvalidSocket;
-  return handle;
-}
-
 void Socket::Close() {
   if (handle_ == kInvalidSocket) return;
   // Keep errno: callers read the error of the call that failed, not of this close.

@@ -37,21 +37,6 @@ bool SetMembership(SocketHandle socket, int option, std::uint32_t group, std::ui
 
 }  // namespace
 
-Socket& Socket::operator=(Socket&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kInvalidSocket;
-  }
-  return *this;
-}
-
-SocketHandle Socket::Release() {
-  const SocketHandle handle = handle_;
-  handle_ = kInvalidSocket;
-  return handle;
-}
-
 void Socket::Close() {
   if (Valid()) {
     // The caller may still want the error of the call that made it give up on this socket.

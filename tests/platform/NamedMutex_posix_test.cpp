@@ -13,16 +13,9 @@
 
 #include "platform/ChildProcess_posix.h"
 
-namespace {
+#include "test_support/FreshName.h"
 
-std::string FreshName() {
-  std::random_device source;
-  std::mt19937_64 generator((static_cast<std::uint64_t>(source()) << 32) ^ source());
-  static const char kDigits[] = "0123456789abcdef";
-  std::string name = "corvane_mutex_";
-  for (int i = 0; i < 32; ++i) name += kDigits[generator() % 16];
-  return name;
-}
+namespace {
 
 // Gives each test its own runtime folder, so that its lock files go away with it.
 class NamedMutexPosixTest : public ::testing::Test {
@@ -31,7 +24,7 @@ class NamedMutexPosixTest : public ::testing::Test {
     const char* previous = std::getenv("XDG_RUNTIME_DIR");
     hadPrevious_ = previous != nullptr;
     if (hadPrevious_) previous_ = previous;
-    folder_ = std::filesystem::temp_directory_path() / ("corvane-runtime-test-" + FreshName());
+    folder_ = std::filesystem::temp_directory_path() / ("corvane-runtime-test-" + FreshMutexName());
     std::filesystem::create_directory(folder_);
     std::filesystem::permissions(folder_, std::filesystem::perms::owner_all);
     setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
@@ -93,7 +86,7 @@ class HoldingChild {
 };
 
 TEST_F(NamedMutexPosixTest, HeldByAnotherProcessAndGoneWhenItIsKilled) {
-  const std::string name = FreshName();
+  const std::string name = FreshMutexName();
   HoldingChild child(name);
   ASSERT_EQ(child.Report(), 'h');
   EXPECT_TRUE(platform::NamedMutexExists(name));
@@ -105,7 +98,7 @@ TEST_F(NamedMutexPosixTest, HeldByAnotherProcessAndGoneWhenItIsKilled) {
 }
 
 TEST_F(NamedMutexPosixTest, VisibleFromAnotherNetworkNamespace) {
-  const std::string name = FreshName();
+  const std::string name = FreshMutexName();
   HoldingChild child(name, true);
   if (child.Report() == 'n') GTEST_SKIP() << "no permission to create a network namespace";
   ASSERT_EQ(child.Report(), 'h');
@@ -113,7 +106,7 @@ TEST_F(NamedMutexPosixTest, VisibleFromAnotherNetworkNamespace) {
 }
 
 TEST_F(NamedMutexPosixTest, SecondCreateWhileHeldIsRefused) {
-  const std::string name = FreshName();
+  const std::string name = FreshMutexName();
   const platform::NamedMutex first = platform::NamedMutex::Create(name);
   ASSERT_TRUE(first.Valid());
   EXPECT_FALSE(platform::NamedMutex::Create(name).Valid());
@@ -122,7 +115,7 @@ TEST_F(NamedMutexPosixTest, SecondCreateWhileHeldIsRefused) {
 
 // The control panel asks every 500 ms while a proxy may be starting: asking must not make a start fail.
 TEST_F(NamedMutexPosixTest, AskingDoesNotMakeCreateFail) {
-  const std::string name = FreshName();
+  const std::string name = FreshMutexName();
   std::atomic<bool> stop{false};
   std::thread asker([&] {
     while (!stop) platform::NamedMutexExists(name);
@@ -138,7 +131,7 @@ TEST_F(NamedMutexPosixTest, AskingDoesNotMakeCreateFail) {
 
 // Two askers at the same moment (a starting proxy and the control panel) must not see each other as a holder.
 TEST_F(NamedMutexPosixTest, AskersDoNotSeeEachOther) {
-  const std::string name = FreshName();
+  const std::string name = FreshMutexName();
   { const platform::NamedMutex once = platform::NamedMutex::Create(name); }  // leaves its lock file behind
   std::atomic<int> sightings{0};
   const auto ask = [&] {
@@ -154,7 +147,7 @@ TEST_F(NamedMutexPosixTest, AskersDoNotSeeEachOther) {
 }
 
 TEST_F(NamedMutexPosixTest, NameWithSlashesStaysInsideTheLockFolder) {
-  const std::string name = "../" + FreshName() + "/x";
+  const std::string name = "../" + FreshMutexName() + "/x";
   const platform::NamedMutex mutex = platform::NamedMutex::Create(name);
   ASSERT_TRUE(mutex.Valid());
   EXPECT_TRUE(platform::NamedMutexExists(name));
@@ -166,7 +159,7 @@ using RuntimeFolderTest = NamedMutexPosixTest;
 
 TEST_F(RuntimeFolderTest, LockFileLivesInAPrivateFolderOfTheRuntimeDirectory) {
   setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
-  const std::string name = FreshName();
+  const std::string name = FreshMutexName();
   const platform::NamedMutex mutex = platform::NamedMutex::Create(name);
   ASSERT_TRUE(mutex.Valid());
   struct stat info {};
@@ -177,7 +170,7 @@ TEST_F(RuntimeFolderTest, LockFileLivesInAPrivateFolderOfTheRuntimeDirectory) {
 
 TEST_F(RuntimeFolderTest, FallsBackToTmpWhenTheRuntimeDirectoryIsUnusable) {
   setenv("XDG_RUNTIME_DIR", (folder_ / "missing").c_str(), 1);
-  const std::string name = FreshName();
+  const std::string name = FreshMutexName();
   const platform::NamedMutex mutex = platform::NamedMutex::Create(name);
   ASSERT_TRUE(mutex.Valid());
   const std::string lockFile = "/tmp/corvane-" + std::to_string(geteuid()) + "/" + name;
@@ -191,7 +184,7 @@ TEST_F(RuntimeFolderTest, RefusesAFolderOthersCanWriteTo) {
   std::filesystem::create_directory(folder_ / "corvane");
   std::filesystem::permissions(folder_ / "corvane", std::filesystem::perms::all);
   setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
-  const std::string name = FreshName();
+  const std::string name = FreshMutexName();
   {
     const platform::NamedMutex mutex = platform::NamedMutex::Create(name);
     ASSERT_TRUE(mutex.Valid());  // in the fallback folder instead

@@ -5,22 +5,14 @@
 #include <random>
 #include <string>
 
+#include "test_support/FreshName.h"
+
 namespace {
 
-// A name no other test run uses at the same time, shaped like the instance mutex names.
-std::string FreshName() {
-  std::random_device source;
-  std::mt19937_64 generator((static_cast<std::uint64_t>(source()) << 32) ^ source());
-  static const char kDigits[] = "0123456789abcdef";
-  std::string name = "corvane_mutex_";
-  for (int i = 0; i < 32; ++i) name += kDigits[generator() % 16];
-  return name;
-}
-
-TEST(NamedMutexTest, UnknownNameDoesNotExist) { EXPECT_FALSE(platform::NamedMutexExists(FreshName())); }
+TEST(NamedMutexTest, UnknownNameDoesNotExist) { EXPECT_FALSE(platform::NamedMutexExists(FreshMutexName())); }
 
 TEST(NamedMutexTest, ExistsWhileHeldAndNoLongerAfterRelease) {
-  const std::string name = FreshName();
+  const std::string name = FreshMutexName();
   {
     const platform::NamedMutex mutex = platform::NamedMutex::Create(name);
     ASSERT_TRUE(mutex.Valid());
@@ -31,14 +23,14 @@ TEST(NamedMutexTest, ExistsWhileHeldAndNoLongerAfterRelease) {
 }
 
 TEST(NamedMutexTest, NamesAreIndependent) {
-  const std::string held = FreshName();
+  const std::string held = FreshMutexName();
   const platform::NamedMutex mutex = platform::NamedMutex::Create(held);
   ASSERT_TRUE(mutex.Valid());
-  EXPECT_FALSE(platform::NamedMutexExists(FreshName()));
+  EXPECT_FALSE(platform::NamedMutexExists(FreshMutexName()));
 }
 
 TEST(NamedMutexTest, MovedMutexKeepsHolding) {
-  const std::string name = FreshName();
+  const std::string name = FreshMutexName();
   platform::NamedMutex first = platform::NamedMutex::Create(name);
   ASSERT_TRUE(first.Valid());
   {
@@ -51,7 +43,7 @@ TEST(NamedMutexTest, MovedMutexKeepsHolding) {
 }
 
 TEST(NamedMutexTest, CanBeCreatedAgainAfterRelease) {
-  const std::string name = FreshName();
+  const std::string name = FreshMutexName();
   { const platform::NamedMutex mutex = platform::NamedMutex::Create(name); }
   const platform::NamedMutex again = platform::NamedMutex::Create(name);
   EXPECT_TRUE(again.Valid());
