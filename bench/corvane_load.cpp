@@ -252,9 +252,10 @@ int main(int argc, char** argv) {
   std::printf("  latency p50 %.3f ms, p99 %.3f ms; first byte p50 %.3f ms, max %.3f ms\n", p50, p99, fbP50, fbMax);
   std::printf("  relay: %.2f CPU s for %.3f GB = %.2f s/GB; PSS %.1f MiB\n", cpu, gb, cpuPerGb, pssMiB);
   std::printf("  machine: this tool %.2f CPUs, others %.2f CPUs, steal %.2f CPUs\n", selfCpu, others, steal);
-  std::printf("  source: %llu datagrams, %llu send errors, %.1f ms skipped; stalls %u (worst %.0f ms)%s\n",
+  std::printf("  source: %llu datagrams, %llu send errors, %.1f ms skipped; stalls %u (worst %.0f ms)%s%s\n",
               static_cast<unsigned long long>(sent.datagrams), static_cast<unsigned long long>(sent.sendErrors),
-              sent.skippedMs, stallCount, stalls.WorstMs(), stalls.Realtime() ? "" : " [monitor not real-time]");
+              sent.skippedMs, stallCount, stalls.WorstMs(), stalls.Realtime() ? "" : " [monitor not real-time]",
+              stallCount ? " STALLED" : "");
   std::printf("RESULT label=%s lost=%llu expected=%llu dup=%llu reord=%llu foreign=%llu badframes=%llu "
               "slow_lost=%llu slow_expected=%llu cpu_s=%.3f gb=%.4f cpu_s_per_gb=%.3f p50_ms=%.3f p99_ms=%.3f "
               "fb_p50_ms=%.3f fb_max_ms=%.3f pss_mib=%.2f stalls=%u clients_ok=%u clients_failed=%u "

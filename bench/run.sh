@@ -209,7 +209,7 @@ for ((p = 0; p < ${#POINTS}; p++)); do
       summary=$(awk '{for (i = 2; i <= NF; i++) { split($i, kv, "="); v[kv[1]] = kv[2] }
         printf "lost %s/%s dup %s foreign %s p50 %s ms p99 %s ms stalls %s, other processes %s CPUs",
           v["lost"], v["expected"], v["dup"], v["foreign"], v["p50_ms"], v["p99_ms"], v["stalls"],
-          v["other_cpus"] }' <<<"$result")
+          v["other_cpus"]; if (v["stalls"] + 0 > 0) printf " STALLED" }' <<<"$result")
       echo "[$count/$total] $relay $point run $run: $summary"
     done
   done
