@@ -69,6 +69,8 @@ Socket ConnectIPv4(std::uint32_t address, std::uint16_t port);
 // recv/send once: the count, 0 for an orderly close, -1 on error or time-out.
 int Receive(SocketHandle socket, void* buffer, std::size_t size);
 int Send(SocketHandle socket, const void* data, std::size_t size);
+// Like Receive, but the bytes stay queued for the next receive (MSG_PEEK).
+int Peek(SocketHandle socket, void* buffer, std::size_t size);
 // Sends everything, looping over short sends; false when a send fails or times out.
 bool SendAll(SocketHandle socket, const void* data, std::size_t size);
 

@@ -111,12 +111,22 @@ Socket ConnectIPv4(std::uint32_t address, std::uint16_t port) {
   return result;
 }
 
-int Receive(SocketHandle socket, void* buffer, std::size_t size) {
+namespace {
+
+int ReceiveWithFlags(SocketHandle socket, void* buffer, std::size_t size, int flags) {
   ssize_t count;
   do {
-    count = recv(Fd(socket), buffer, size, 0);
+    count = recv(Fd(socket), buffer, size, flags);
   } while (count < 0 && errno == EINTR);
   return count < 0 ? -1 : static_cast<int>(count);
+}
+
+}  // namespace
+
+int Receive(SocketHandle socket, void* buffer, std::size_t size) { return ReceiveWithFlags(socket, buffer, size, 0); }
+
+int Peek(SocketHandle socket, void* buffer, std::size_t size) {
+  return ReceiveWithFlags(socket, buffer, size, MSG_PEEK);
 }
 
 int Send(SocketHandle socket, const void* data, std::size_t size) {

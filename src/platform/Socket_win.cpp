@@ -104,6 +104,11 @@ int Receive(SocketHandle socket, void* buffer, std::size_t size) {
   return count == SOCKET_ERROR ? -1 : count;
 }
 
+int Peek(SocketHandle socket, void* buffer, std::size_t size) {
+  const int count = recv(AsSocket(socket), static_cast<char*>(buffer), ClampedLength(size), MSG_PEEK);
+  return count == SOCKET_ERROR ? -1 : count;
+}
+
 int Send(SocketHandle socket, const void* data, std::size_t size) {
   const int count = send(AsSocket(socket), static_cast<const char*>(data), ClampedLength(size), 0);
   return count == SOCKET_ERROR ? -1 : count;

@@ -13,17 +13,26 @@
 
 namespace {
 
-// Reads the head byte by byte so that nothing after it is taken from the socket. A client
-// must send its whole head within kHeadTimeoutMilliseconds; one that stays silent frees its thread.
+// Takes exactly the head from the socket, so that nothing after it is read: the bytes are looked
+// at in place and only those up to the head's end are taken. A client must send its whole head
+// within kHeadTimeoutMilliseconds; one that stays silent frees its thread.
 bool ReadRequestHead(ClientThread& client, RequestHead& head) {
   const platform::SocketHandle socket = client.clientSocket.Get();
   platform::SetReceiveTimeout(socket, kHeadTimeoutMilliseconds);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHeadTimeoutMilliseconds);
   HeadReader reader;
+  char chunk[2048];
   while (reader.GetState() == HeadReader::State::Reading) {
-    char byte = 0;
-    if (platform::Receive(socket, &byte, 1) != 1 || std::chrono::steady_clock::now() > deadline) return false;
-    reader.Feed(byte);
+    const int available = platform::Peek(socket, chunk, sizeof chunk);
+    if (available <= 0 || std::chrono::steady_clock::now() > deadline) return false;
+    int used = 0;
+    while (used < available && reader.Feed(chunk[used++]) == HeadReader::State::Reading) {
+    }
+    for (int taken = 0; taken < used;) {
+      const int count = platform::Receive(socket, chunk, static_cast<std::size_t>(used - taken));
+      if (count <= 0) return false;
+      taken += count;
+    }
   }
   if (reader.GetState() != HeadReader::State::Complete) return false;
   head = reader.Head();
