@@ -2,11 +2,13 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace platform {
@@ -138,13 +140,34 @@ int Send(SocketHandle socket, const void* data, std::size_t size) {
   return count < 0 ? -1 : static_cast<int>(count);
 }
 
+namespace {
+
+// The SO_SNDTIMEO of a socket; zero when it has none.
+std::chrono::milliseconds SendTimeout(SocketHandle socket) {
+  timeval timeout{};
+  socklen_t size = sizeof timeout;
+  if (getsockopt(Fd(socket), SOL_SOCKET, SO_SNDTIMEO, &timeout, &size) != 0) return std::chrono::milliseconds(0);
+  return std::chrono::milliseconds(timeout.tv_sec * 1000L + timeout.tv_usec / 1000);
+}
+
+}  // namespace
+
 bool SendAll(SocketHandle socket, const void* data, std::size_t size) {
+  // Linux ends a send that runs out of its SO_SNDTIMEO with the count it queued before the wait, not
+  // with an error. Such a send has timed out, as it would on Windows: sending the rest would wait the
+  // whole time-out once more for a peer that takes nothing.
+  const std::chrono::milliseconds timeout = SendTimeout(socket);
   const char* next = static_cast<const char*>(data);
   while (size > 0) {
+    const auto started = std::chrono::steady_clock::now();
     const int sent = Send(socket, next, size);
     if (sent <= 0) return false;
     next += sent;
     size -= static_cast<std::size_t>(sent);
+    if (size > 0 && timeout.count() > 0 && std::chrono::steady_clock::now() - started >= timeout) {
+      errno = EAGAIN;
+      return false;
+    }
   }
   return true;
 }
