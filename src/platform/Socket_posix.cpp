@@ -155,8 +155,7 @@ std::chrono::milliseconds SendTimeout(SocketHandle socket) {
 bool SendAll(SocketHandle socket, const void* data, std::size_t size) {
   // Linux ends a send that runs out of its SO_SNDTIMEO with the count it queued before the wait, not
   // with an error. Such a send has timed out, as it would on Windows: sending the rest would wait the
-  // whole time-out once more for a peer that takes nothing.
-  const std::chrono::milliseconds timeout = SendTimeout(socket);
+  // whole time-out once more for a peer that takes nothing. Only a short send needs the time-out.
   const char* next = static_cast<const char*>(data);
   while (size > 0) {
     const auto started = std::chrono::steady_clock::now();
@@ -164,7 +163,9 @@ bool SendAll(SocketHandle socket, const void* data, std::size_t size) {
     if (sent <= 0) return false;
     next += sent;
     size -= static_cast<std::size_t>(sent);
-    if (size > 0 && timeout.count() > 0 && std::chrono::steady_clock::now() - started >= timeout) {
+    if (size == 0) break;
+    const std::chrono::milliseconds timeout = SendTimeout(socket);
+    if (timeout.count() > 0 && std::chrono::steady_clock::now() - started >= timeout) {
       errno = EAGAIN;
       return false;
     }

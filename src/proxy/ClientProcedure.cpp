@@ -76,7 +76,9 @@ void RouteRequest(ClientThread& client) {
     return;
   }
   client.requestPath = NormaliseRequestPath(path);
-  const bool staticFolder = platform::GetFileKind(StaticFolder()) == platform::FileKind::Directory;
+  // The folder only matters to paths under "/html/"; streams need not look for it.
+  const bool staticFolder = client.requestPath.rfind("/html/", 0) == 0 &&
+                            platform::GetFileKind(StaticFolder()) == platform::FileKind::Directory;
   switch (RoutePath(client.requestPath, staticFolder)) {
     case Route::RootRedirect:
       SendRootRedirect(client);
