@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/LoopbackPorts.h"
 #include "platform/Socket.h"
 
 namespace {
@@ -33,6 +34,26 @@ TEST(CountEstablished, OnlyEstablishedOnThePort) {
                                     {2, 7782}, {11, 7782}, {platform::kTcpStateEstablished, 80}};
   EXPECT_EQ(CountEstablishedIn(rows, 7782), 2);
   EXPECT_EQ(CountEstablishedIn(rows, 81), 0);
+}
+
+TEST(CountEstablished, CountsTheServedSideOfRealConnections) {
+  ASSERT_TRUE(platform::StartSockets());
+  std::uint16_t port = 0;
+  platform::Socket listener = test_support::ListenOnFreeLoopbackPort(port);
+  ASSERT_TRUE(listener.Valid());
+  EXPECT_EQ(CountEstablishedOnPort(port), 0);  // the listening socket itself never counts
+
+  platform::Socket first = platform::ConnectIPv4(test_support::Loopback(), port);
+  platform::Socket second = platform::ConnectIPv4(test_support::Loopback(), port);
+  platform::Socket servedFirst = platform::Accept(listener.Get());
+  platform::Socket servedSecond = platform::Accept(listener.Get());
+  ASSERT_TRUE(servedFirst.Valid() && servedSecond.Valid());
+  EXPECT_EQ(CountEstablishedOnPort(port), 2);
+
+  servedFirst.Close();
+  first.Close();
+  EXPECT_EQ(CountEstablishedOnPort(port), 1);
+  platform::StopSockets();
 }
 
 TEST(ProductVersion, FileWithoutVersionIsEmpty) {
