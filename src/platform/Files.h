@@ -36,6 +36,8 @@ class InputFile {
   long Read(void* buffer, std::size_t size);
 
  private:
+  void Close();
+
   std::FILE* file_ = nullptr;
 };
 

@@ -91,23 +91,15 @@ std::string ResolvedPath(const std::string& path) {
 
 char PathSeparator() { return '/'; }
 
-InputFile::~InputFile() {
-  if (file_ != nullptr) std::fclose(file_);
-}
-
 bool InputFile::Open(const std::string& path) {
-  if (file_ != nullptr) {
-    std::fclose(file_);
-    file_ = nullptr;
-  }
+  Close();
   // "e": close on exec, so programs started later do not inherit the descriptor.
   file_ = std::fopen(path.c_str(), "rbe");
   if (file_ == nullptr) return false;
   // fopen takes a folder here, unlike on Windows; it is not a file to read.
   struct stat info {};
   if (fstat(fileno(file_), &info) != 0 || S_ISDIR(info.st_mode)) {
-    std::fclose(file_);
-    file_ = nullptr;
+    Close();
     return false;
   }
   return true;
@@ -120,11 +112,5 @@ std::int64_t InputFile::Size() const {
   return static_cast<std::int64_t>(info.st_size);
 }
 
-long InputFile::Read(void* buffer, std::size_t size) {
-  if (file_ == nullptr) return -1;
-  const std::size_t count = std::fread(buffer, 1, size, file_);
-  if (count == 0 && std::ferror(file_)) return -1;
-  return static_cast<long>(count);
-}
 
 }  // namespace platform

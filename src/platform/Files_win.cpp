@@ -91,15 +91,8 @@ std::string ResolvedPath(const std::string& path) {
 
 char PathSeparator() { return '\\'; }
 
-InputFile::~InputFile() {
-  if (file_ != nullptr) std::fclose(file_);
-}
-
 bool InputFile::Open(const std::string& path) {
-  if (file_ != nullptr) {
-    std::fclose(file_);
-    file_ = nullptr;
-  }
+  Close();
   file_ = std::fopen(path.c_str(), "rb");
   return file_ != nullptr;
 }
@@ -110,12 +103,5 @@ std::int64_t InputFile::Size() const {
   return _filelengthi64(_fileno(file_));
 }
 
-long InputFile::Read(void* buffer, std::size_t size) {
-  if (file_ == nullptr) return -1;
-  if (size > static_cast<std::size_t>(LONG_MAX)) size = LONG_MAX;
-  const std::size_t count = std::fread(buffer, 1, size, file_);
-  if (count == 0 && std::ferror(file_)) return -1;
-  return static_cast<long>(count);
-}
 
 }  // namespace platform
