@@ -5,10 +5,11 @@
 
 namespace platform {
 
-// Starts body on a new detached thread and returns the number that names the thread in log lines
-// (the thread handle on Windows, the kernel thread id elsewhere); 0 when no thread could be made.
-// body receives the same number. The thread releases its own handle when body returns.
-std::uint64_t StartDetachedThread(std::function<void(std::uint64_t threadNumber)> body);
+// Starts body on a new detached thread; false when no thread could be made. body receives the
+// non-zero number that names the thread in log lines (the thread handle on Windows, the kernel
+// thread id elsewhere). The thread releases its own handle when body returns. The creator does not
+// wait for the thread to run.
+bool StartDetachedThread(std::function<void(std::uint64_t threadNumber)> body);
 
 void SleepMilliseconds(unsigned milliseconds);
 

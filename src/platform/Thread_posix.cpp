@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <dirent.h>
-#include <future>
 #include <memory>
 #include <pthread.h>
 #include <sys/resource.h>
@@ -14,37 +13,26 @@
 namespace platform {
 namespace {
 
-struct ThreadStart {
-  std::function<void(std::uint64_t)> body;
-  std::promise<std::uint64_t> number;  // the kernel id, handed back to the creator
-};
+using ThreadBody = std::function<void(std::uint64_t)>;
 
 void* RunThread(void* argument) {
-  std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(argument));
-  const auto id = static_cast<std::uint64_t>(syscall(SYS_gettid));
-  start->number.set_value(id);
-  const std::function<void(std::uint64_t)> body = std::move(start->body);
-  start.reset();
-  body(id);
+  const std::unique_ptr<ThreadBody> body(static_cast<ThreadBody*>(argument));
+  (*body)(static_cast<std::uint64_t>(syscall(SYS_gettid)));
   return nullptr;
 }
 
 }  // namespace
 
-std::uint64_t StartDetachedThread(std::function<void(std::uint64_t threadNumber)> body) {
-  auto start = std::make_unique<ThreadStart>();
-  start->body = std::move(body);
-  std::future<std::uint64_t> number = start->number.get_future();
-
+bool StartDetachedThread(std::function<void(std::uint64_t threadNumber)> body) {
+  auto owned = std::make_unique<ThreadBody>(std::move(body));
   pthread_attr_t attributes;
-  if (pthread_attr_init(&attributes) != 0) return 0;
+  if (pthread_attr_init(&attributes) != 0) return false;
   pthread_t thread;
   const bool started = pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED) == 0 &&
-                       pthread_create(&thread, &attributes, RunThread, start.get()) == 0;
+                       pthread_create(&thread, &attributes, RunThread, owned.get()) == 0;
   pthread_attr_destroy(&attributes);
-  if (!started) return 0;
-  start.release();  // the new thread owns it now
-  return number.get();
+  if (started) owned.release();  // the new thread owns it now
+  return started;
 }
 
 void SleepMilliseconds(unsigned milliseconds) {

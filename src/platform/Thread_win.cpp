@@ -33,12 +33,12 @@ DWORD WINAPI ThreadProcedure(LPVOID parameter) {
 
 }  // namespace
 
-std::uint64_t StartDetachedThread(std::function<void(std::uint64_t threadNumber)> body) {
+bool StartDetachedThread(std::function<void(std::uint64_t threadNumber)> body) {
   auto start = std::make_unique<ThreadStart>();
   start->body = std::move(body);
   // Suspended, so the handle is in place before the thread reads it.
   HANDLE thread = CreateThread(nullptr, 0, ThreadProcedure, start.get(), CREATE_SUSPENDED, nullptr);
-  if (thread == nullptr) return 0;
+  if (thread == nullptr) return false;
   start->handle = thread;
   ThreadStart* owned = start.release();
   if (ResumeThread(thread) == static_cast<DWORD>(-1)) {
@@ -46,9 +46,9 @@ std::uint64_t StartDetachedThread(std::function<void(std::uint64_t threadNumber)
     TerminateThread(thread, 0);
     CloseHandle(thread);
     delete owned;
-    return 0;
+    return false;
   }
-  return ThreadNumber(thread);
+  return true;
 }
 
 void SleepMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }

@@ -14,7 +14,7 @@ void ClientThread::Log(const std::string& message) const {
   ProxyLog().Append(ConnectionLogPrefix(threadHandle, clientAddress) + message);
 }
 
-std::uint64_t StartClientThread(platform::Socket clientSocket, bool transcoder, const std::string& multicastInterface) {
+bool StartClientThread(platform::Socket clientSocket, bool transcoder, const std::string& multicastInterface) {
   auto client = std::make_shared<ClientThread>();
   client->clientAddress = platform::PeerAddressText(clientSocket.Get()).substr(0, 1024);
   client->clientSocket = std::move(clientSocket);
@@ -22,9 +22,11 @@ std::uint64_t StartClientThread(platform::Socket clientSocket, bool transcoder, 
   client->interfaceText = multicastInterface;
   client->multicastSocket = platform::CreateUdpSocket();
   // The thread owns the connection from here on; if no thread starts, the shared pointer
-  // releases it here and both sockets close.
+  // releases it here and both sockets close. The new thread names itself in the log, so the
+  // listener goes back to accepting without waiting for it to be scheduled.
   return platform::StartDetachedThread([client](std::uint64_t threadHandle) {
     client->threadHandle = threadHandle;
+    LogProxyMessage("New thread handle is " + std::to_string(threadHandle));
     ServeClient(*client);
   });
 }

@@ -24,9 +24,9 @@ struct ClientThread {
   void Log(const std::string& message) const;
 };
 
-// Builds the connection object, starts its thread (which serves the connection and then frees
-// the object) and returns the thread's handle; 0 when no thread could be started.
-std::uint64_t StartClientThread(platform::Socket clientSocket, bool transcoder, const std::string& multicastInterface);
+// Builds the connection object and starts its thread, which logs its handle, serves the connection
+// and then frees the object; false when no thread could be started.
+bool StartClientThread(platform::Socket clientSocket, bool transcoder, const std::string& multicastInterface);
 
 // The connection's own log prefix: "PROXY message : [" + handle + ", " + address.
 std::string ConnectionLogPrefix(std::uint64_t threadHandle, const std::string& clientAddress);

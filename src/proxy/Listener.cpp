@@ -60,11 +60,8 @@ void RunProxyListener(const std::string& multicastInterface, const std::string& 
       continue;
     }
     LogProxyMessage("New connection, creating new thread");
-    const std::uint64_t handle = StartClientThread(std::move(client), transcoderEnabled, multicastInterface);
-    if (handle == 0) {
+    if (!StartClientThread(std::move(client), transcoderEnabled, multicastInterface)) {
       LogProxyMessage("Error creating thread, connection closed");
-      continue;
     }
-    LogProxyMessage("New thread handle is " + std::to_string(handle));
   }
 }
