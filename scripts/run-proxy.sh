@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-cmake --preset linux -DCORVANE_TESTS=OFF -DCORVANE_BENCH=OFF >/dev/null
+cmake --preset linux >/dev/null
 cmake --build --preset linux --target corvane
 
 program=build/linux/src/corvane
