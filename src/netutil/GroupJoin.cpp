@@ -5,7 +5,7 @@
 #include "netutil/HostInfo.h"
 #include "netutil/InterfaceSelect.h"
 #include "platform/HostNetwork.h"
-#include "startup/Settings.h"
+#include "base/TextUtil.h"
 
 namespace {
 

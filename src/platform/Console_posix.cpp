@@ -4,6 +4,8 @@
 #include <mutex>
 #include <unistd.h>
 
+#include "platform/PosixSupport.h"
+
 namespace platform {
 namespace {
 
@@ -11,11 +13,8 @@ void WriteAll(int fd, const std::string& bytes) {
   const char* next = bytes.data();
   std::size_t left = bytes.size();
   while (left > 0) {
-    const ssize_t written = write(fd, next, left);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return;  // nowhere to report a console that went away
-    }
+    const ssize_t written = RetryOnEintr([&] { return write(fd, next, left); });
+    if (written < 0) return;  // nowhere to report a console that went away
     next += written;
     left -= static_cast<std::size_t>(written);
   }

@@ -10,16 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/PosixSupport.h"
+
 namespace platform {
-namespace {
-
-void CloseKeepingError(int fd) {
-  const int savedError = errno;
-  close(fd);
-  errno = savedError;
-}
-
-}  // namespace
 
 std::string ProgramPath() {
   std::string path(256, '\0');
@@ -42,43 +35,33 @@ FileKind GetFileKind(const std::string& path) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& contents) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  // Read to the end rather than by the size: /proc files report a size of 0.
+  const UniqueFd fd(RetryOnEintr([&] { return open(path.c_str(), O_RDONLY | O_CLOEXEC); }));
+  if (!fd.Valid()) return false;
   std::string bytes;
   char buffer[65536];
   for (;;) {
-    const ssize_t count = read(fd, buffer, sizeof buffer);
-    if (count > 0) {
-      bytes.append(buffer, static_cast<std::size_t>(count));
-    } else if (count == 0) {
-      break;
-    } else if (errno != EINTR) {
-      CloseKeepingError(fd);
-      return false;
-    }
+    const ssize_t count = RetryOnEintr([&] { return read(fd.Get(), buffer, sizeof buffer); });
+    if (count < 0) return false;
+    if (count == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(count));
   }
-  close(fd);
   contents.swap(bytes);
   return true;
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& contents) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
+  UniqueFd fd(RetryOnEintr([&] { return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); }));
+  if (!fd.Valid()) return false;
   const char* next = contents.data();
   std::size_t left = contents.size();
   while (left > 0) {
-    const ssize_t written = write(fd, next, left);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      CloseKeepingError(fd);
-      return false;
-    }
+    const ssize_t written = RetryOnEintr([&] { return write(fd.Get(), next, left); });
+    if (written < 0) return false;
     next += written;
     left -= static_cast<std::size_t>(written);
   }
-  // Some file systems report a failed write only at close.
-  return close(fd) == 0;
+  return fd.CloseChecked();
 }
 
 std::string ResolvedPath(const std::string& path) {

@@ -5,7 +5,7 @@
 #include <climits>
 #include <vector>
 
-#include "platform/WindowsHeaders.h"
+#include "platform/WinHandles.h"
 
 namespace platform {
 

@@ -1,15 +1,15 @@
 #include "platform/HostNetwork.h"
 
+#include "platform/Files.h"
+
 #include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
 #include <sstream>
 #include <string>
 #include <sys/socket.h>
-#include <unistd.h>
 
 namespace platform {
 namespace {
@@ -30,28 +30,6 @@ int WindowsTcpState(unsigned long linuxState) {
     case 0x0B: return 9;   // CLOSING
     default: return 0;
   }
-}
-
-// /proc files report a size of 0, so they are read until the end rather than by their size.
-bool ReadProcFile(const char* path, std::string& contents) {
-  const int fd = open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  contents.clear();
-  char buffer[16384];
-  bool ok = true;
-  for (;;) {
-    const ssize_t count = read(fd, buffer, sizeof buffer);
-    if (count > 0) {
-      contents.append(buffer, static_cast<std::size_t>(count));
-    } else if (count == 0) {
-      break;
-    } else if (errno != EINTR) {
-      ok = false;
-      break;
-    }
-  }
-  close(fd);
-  return ok;
 }
 
 // Rows of /proc/net/tcp or /proc/net/tcp6: "sl local_address rem_address st ...", addresses as HEX:PORT.
@@ -106,10 +84,10 @@ std::vector<InterfaceEntry> ListInterfaces() {
 bool ReadTcpTable(std::vector<TcpRow>& rows) {
   rows.clear();
   std::string text;
-  if (!ReadProcFile("/proc/net/tcp", text)) return false;
+  if (!ReadWholeFile("/proc/net/tcp", text)) return false;
   ParseProcNetTcp(text, false, rows);
   // A host without IPv6 has no tcp6 file; that is not a failure.
-  if (ReadProcFile("/proc/net/tcp6", text)) ParseProcNetTcp(text, true, rows);
+  if (ReadWholeFile("/proc/net/tcp6", text)) ParseProcNetTcp(text, true, rows);
   return true;
 }
 

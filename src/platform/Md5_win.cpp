@@ -2,50 +2,31 @@
 
 #include <algorithm>
 
-#include "platform/WindowsHeaders.h"
+#include "platform/WinHandles.h"
 
 namespace platform {
 
 namespace {
 
-class CryptoContext {
- public:
-  CryptoContext() {
-    if (!CryptAcquireContextA(&provider_, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) provider_ = 0;
-  }
-  CryptoContext(const CryptoContext&) = delete;
-  CryptoContext& operator=(const CryptoContext&) = delete;
-  ~CryptoContext() {
-    if (provider_ != 0) CryptReleaseContext(provider_, 0);
-  }
-  HCRYPTPROV Get() const { return provider_; }
+ScopedCryptProvider AcquireProvider() {
+  HCRYPTPROV provider = 0;
+  if (!CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) provider = 0;
+  return ScopedCryptProvider(provider);
+}
 
- private:
-  HCRYPTPROV provider_ = 0;
-};
-
-class CryptoHash {
- public:
-  CryptoHash(HCRYPTPROV provider, ALG_ID algorithm) {
-    if (provider == 0 || !CryptCreateHash(provider, algorithm, 0, 0, &hash_)) hash_ = 0;
-  }
-  CryptoHash(const CryptoHash&) = delete;
-  CryptoHash& operator=(const CryptoHash&) = delete;
-  ~CryptoHash() {
-    if (hash_ != 0) CryptDestroyHash(hash_);
-  }
-  HCRYPTHASH Get() const { return hash_; }
-
- private:
-  HCRYPTHASH hash_ = 0;
-};
+ScopedCryptHash CreateHash(const ScopedCryptProvider& provider, ALG_ID algorithm) {
+  HCRYPTHASH hash = 0;
+  if (!provider.Valid() || !CryptCreateHash(provider.Get(), algorithm, 0, 0, &hash)) hash = 0;
+  return ScopedCryptHash(hash);
+}
 
 }  // namespace
 
 bool Md5Digest(const std::string& data, std::array<unsigned char, 16>& digest) {
-  CryptoContext context;
-  CryptoHash hash(context.Get(), CALG_MD5);
-  if (hash.Get() == 0) return false;
+  // The hash goes before the provider it was made from.
+  const ScopedCryptProvider provider = AcquireProvider();
+  ScopedCryptHash hash = CreateHash(provider, CALG_MD5);
+  if (!hash.Valid()) return false;
 
   // CryptHashData takes a DWORD length; longer input goes in pieces.
   constexpr std::size_t kPiece = 0x40000000;

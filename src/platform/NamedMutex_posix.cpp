@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/PosixSupport.h"
+
 // A Windows named mutex vanishes with the last process that holds it. The nearest thing here is an flock(2)
 // lock on a per-user file: the kernel drops it however the holder ends (kill -9 included), and unlike an
 // abstract socket name it is shared across network namespaces. The files themselves stay behind on purpose:
@@ -54,47 +56,34 @@ std::string LockPath(const std::string& name) {
   return folder + "/" + file;
 }
 
-void CloseKeepingError(int fd) {
-  const int savedError = errno;
-  close(fd);
-  errno = savedError;
-}
-
 }  // namespace
 
 bool NamedMutexExists(const std::string& name) {
   const std::string path = LockPath(name);
   if (path.empty()) return false;
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-  if (fd < 0) return false;
+  // Closing the probe's descriptor also drops the probe's own lock.
+  const UniqueFd fd(RetryOnEintr([&] { return open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW); }));
+  if (!fd.Valid()) return false;
   // A shared probe conflicts only with a holder, never with another probe.
-  int result;
-  do {
-    result = flock(fd, LOCK_SH | LOCK_NB);
-  } while (result != 0 && errno == EINTR);
-  const bool held = result != 0 && errno == EWOULDBLOCK;
-  CloseKeepingError(fd);  // also drops the probe's own lock
-  return held;
+  const int result = RetryOnEintr([&] { return flock(fd.Get(), LOCK_SH | LOCK_NB); });
+  return result != 0 && errno == EWOULDBLOCK;
 }
 
 NamedMutex NamedMutex::Create(const std::string& name) {
   const std::string path = LockPath(name);
   if (path.empty()) return NamedMutex();
-  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd < 0) return NamedMutex();
+  UniqueFd fd(RetryOnEintr([&] { return open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600); }));
+  if (!fd.Valid()) return NamedMutex();
   for (int attempt = 1;; ++attempt) {
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0) return NamedMutex(fd);
-    if (errno == EINTR) continue;
-    if (errno != EWOULDBLOCK || attempt == kCreateAttempts) break;
+    if (RetryOnEintr([&] { return flock(fd.Get(), LOCK_EX | LOCK_NB); }) == 0) return NamedMutex(fd.Release());
+    if (errno != EWOULDBLOCK || attempt == kCreateAttempts) return NamedMutex();
     const timespec pause{0, kCreateRetryNanoseconds};
     nanosleep(&pause, nullptr);
   }
-  CloseKeepingError(fd);
-  return NamedMutex();
 }
 
 NamedMutex::~NamedMutex() {
-  if (handle_ != kNone) close(static_cast<int>(handle_));
+  const UniqueFd owned(static_cast<int>(handle_));
 }
 
 }  // namespace platform

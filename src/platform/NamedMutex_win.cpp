@@ -1,6 +1,6 @@
 #include "platform/NamedMutex.h"
 
-#include "platform/WindowsHeaders.h"
+#include "platform/WinHandles.h"
 
 namespace platform {
 
@@ -10,13 +10,14 @@ bool NamedMutexExists(const std::string& name) {
 }
 
 NamedMutex NamedMutex::Create(const std::string& name) {
-  HANDLE mutex = CreateMutexA(nullptr, FALSE, name.c_str());
-  if (mutex == nullptr) return NamedMutex();
-  return NamedMutex(reinterpret_cast<std::intptr_t>(mutex));
+  ScopedHandle mutex(CreateMutexA(nullptr, FALSE, name.c_str()));
+  // CreateMutexA also succeeds when the mutex already existed: then another start got there first.
+  if (!mutex.Valid() || GetLastError() == ERROR_ALREADY_EXISTS) return NamedMutex();
+  return NamedMutex(reinterpret_cast<std::intptr_t>(mutex.Release()));
 }
 
 NamedMutex::~NamedMutex() {
-  if (handle_ != kNone) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  ScopedHandle owned(handle_ != kNone ? reinterpret_cast<HANDLE>(handle_) : nullptr);
 }
 
 }  // namespace platform

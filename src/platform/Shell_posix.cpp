@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/PosixSupport.h"
+
 extern char** environ;
 
 namespace platform {
@@ -32,8 +34,7 @@ std::vector<std::string> BlankSeparatedWords(const std::string& text) {
 
 void* ReapChild(void* argument) {
   const auto child = static_cast<pid_t>(reinterpret_cast<std::intptr_t>(argument));
-  while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
-  }
+  RetryOnEintr([&] { return waitpid(child, nullptr, 0); });
   return nullptr;
 }
 

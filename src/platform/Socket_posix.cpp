@@ -11,6 +11,8 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include "platform/PosixSupport.h"
+
 namespace platform {
 namespace {
 
@@ -49,9 +51,7 @@ bool SetMembership(SocketHandle socket, int option, std::uint32_t group, std::ui
 void Socket::Close() {
   if (handle_ == kInvalidSocket) return;
   // Keep errno: callers read the error of the call that failed, not of this close.
-  const int savedError = errno;
-  close(Fd(handle_));
-  errno = savedError;
+  CloseKeepingErrno(Fd(handle_));
   handle_ = kInvalidSocket;
 }
 
@@ -89,11 +89,7 @@ bool BindIPv4(SocketHandle socket, std::uint32_t address, std::uint16_t port) {
 bool Listen(SocketHandle socket, int backlog) { return listen(Fd(socket), backlog) == 0; }
 
 Socket Accept(SocketHandle listener) {
-  int fd;
-  do {
-    fd = accept4(Fd(listener), nullptr, nullptr, SOCK_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  return Socket(HandleOf(fd));
+  return Socket(HandleOf(RetryOnEintr([&] { return accept4(Fd(listener), nullptr, nullptr, SOCK_CLOEXEC); })));
 }
 
 std::string PeerAddressText(SocketHandle socket) {
@@ -116,10 +112,7 @@ Socket ConnectIPv4(std::uint32_t address, std::uint16_t port) {
 namespace {
 
 int ReceiveWithFlags(SocketHandle socket, void* buffer, std::size_t size, int flags) {
-  ssize_t count;
-  do {
-    count = recv(Fd(socket), buffer, size, flags);
-  } while (count < 0 && errno == EINTR);
+  const ssize_t count = RetryOnEintr([&] { return recv(Fd(socket), buffer, size, flags); });
   return count < 0 ? -1 : static_cast<int>(count);
 }
 
@@ -132,11 +125,8 @@ int Peek(SocketHandle socket, void* buffer, std::size_t size) {
 }
 
 int Send(SocketHandle socket, const void* data, std::size_t size) {
-  ssize_t count;
-  do {
-    // A peer that went away must fail the send, not end the process with SIGPIPE.
-    count = send(Fd(socket), data, size, MSG_NOSIGNAL);
-  } while (count < 0 && errno == EINTR);
+  // A peer that went away must fail the send, not end the process with SIGPIPE.
+  const ssize_t count = RetryOnEintr([&] { return send(Fd(socket), data, size, MSG_NOSIGNAL); });
   return count < 0 ? -1 : static_cast<int>(count);
 }
 
@@ -198,10 +188,9 @@ bool SetMulticastSender(SocketHandle socket, std::uint32_t interfaceAddress, int
 
 bool SendTo(SocketHandle socket, const void* data, std::size_t size, std::uint32_t address, std::uint16_t port) {
   const sockaddr_in remote = IPv4Address(address, port);
-  ssize_t count;
-  do {
-    count = sendto(Fd(socket), data, size, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&remote), sizeof remote);
-  } while (count < 0 && errno == EINTR);
+  const ssize_t count = RetryOnEintr([&] {
+    return sendto(Fd(socket), data, size, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&remote), sizeof remote);
+  });
   return count >= 0 && static_cast<std::size_t>(count) == size;
 }
 
@@ -215,10 +204,7 @@ int WaitReadable(SocketHandle socket, int timeoutMilliseconds) {
   pollfd entry{};
   entry.fd = Fd(socket);
   entry.events = POLLIN;
-  int result;
-  do {
-    result = poll(&entry, 1, timeoutMilliseconds < 0 ? -1 : timeoutMilliseconds);
-  } while (result < 0 && errno == EINTR);
+  const int result = RetryOnEintr([&] { return poll(&entry, 1, timeoutMilliseconds < 0 ? -1 : timeoutMilliseconds); });
   if (result <= 0) return result < 0 ? -1 : 0;
   if (entry.revents & POLLNVAL) return -1;
   // A closed or failed socket counts as readable, as select() reports it: the next receive tells which.

@@ -29,6 +29,7 @@ bool StartDetachedThread(std::function<void(std::uint64_t threadNumber)> body) {
   if (pthread_attr_init(&attributes) != 0) return false;
   pthread_t thread;
   const bool started = pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED) == 0 &&
+                       pthread_attr_setstacksize(&attributes, kDetachedThreadStackBytes) == 0 &&
                        pthread_create(&thread, &attributes, RunThread, owned.get()) == 0;
   pthread_attr_destroy(&attributes);
   if (started) owned.release();  // the new thread owns it now

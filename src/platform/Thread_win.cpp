@@ -3,7 +3,7 @@
 #include <memory>
 #include <utility>
 
-#include "platform/WindowsHeaders.h"
+#include "platform/WinHandles.h"
 
 namespace platform {
 
@@ -19,15 +19,14 @@ std::uint64_t ThreadNumber(HANDLE handle) { return reinterpret_cast<std::uintptr
 
 DWORD WINAPI ThreadProcedure(LPVOID parameter) {
   std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(parameter));
-  const HANDLE own = start->handle;
+  ScopedHandle own(start->handle);
   try {
-    start->body(ThreadNumber(own));
+    start->body(ThreadNumber(own.Get()));
   } catch (...) {
     // Nothing may unwind out of a thread procedure; ending this one connection is enough.
   }
   // The body and what it captured go before the handle, so the number is not reused while they live.
   start.reset();
-  CloseHandle(own);
   return 0;
 }
 
@@ -37,17 +36,17 @@ bool StartDetachedThread(std::function<void(std::uint64_t threadNumber)> body) {
   auto start = std::make_unique<ThreadStart>();
   start->body = std::move(body);
   // Suspended, so the handle is in place before the thread reads it.
-  HANDLE thread = CreateThread(nullptr, 0, ThreadProcedure, start.get(), CREATE_SUSPENDED, nullptr);
+  HANDLE thread = CreateThread(nullptr, kDetachedThreadStackBytes, ThreadProcedure, start.get(),
+                               CREATE_SUSPENDED | STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
   if (thread == nullptr) return false;
   start->handle = thread;
-  ThreadStart* owned = start.release();
   if (ResumeThread(thread) == static_cast<DWORD>(-1)) {
     // It never ran, so the context is still ours to free.
     TerminateThread(thread, 0);
-    CloseHandle(thread);
-    delete owned;
+    ScopedHandle unused(thread);
     return false;
   }
+  (void)start.release();  // the running thread owns it now
   return true;
 }
 

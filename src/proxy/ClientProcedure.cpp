@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "base/TextUtil.h"
 #include "platform/Files.h"
 #include "netutil/InterfaceSelect.h"
 #include "proxy/Relay.h"
@@ -77,7 +78,7 @@ void RouteRequest(ClientThread& client) {
   }
   client.requestPath = NormaliseRequestPath(path);
   // The folder only matters to paths under "/html/"; streams need not look for it.
-  const bool staticFolder = client.requestPath.rfind("/html/", 0) == 0 &&
+  const bool staticFolder = StartsWith(client.requestPath, "/html/") &&
                             platform::GetFileKind(StaticFolder()) == platform::FileKind::Directory;
   switch (RoutePath(client.requestPath, staticFolder)) {
     case Route::RootRedirect:

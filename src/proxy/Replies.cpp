@@ -1,7 +1,7 @@
 #include "proxy/Replies.h"
 
 #include "platform/Socket.h"
-#include "startup/StartupValues.h"
+#include "base/ProcessValues.h"
 
 std::string StreamReplyHeader(const std::string& serverSignature) {
   return "HTTP/1.0 200 OK \r\n"

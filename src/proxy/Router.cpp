@@ -1,10 +1,8 @@
 #include "proxy/Router.h"
 
-#include "startup/Settings.h"
+#include "base/TextUtil.h"
 
 namespace {
-
-bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
   std::string result;

@@ -6,8 +6,8 @@
 #include "platform/Socket.h"
 #include "proxy/ProxyLog.h"
 #include "proxy/Replies.h"
-#include "startup/Settings.h"
-#include "startup/StartupValues.h"
+#include "base/ProcessValues.h"
+#include "base/TextUtil.h"
 
 namespace {
 

@@ -1,7 +1,5 @@
 #include "startup/ProxyRunner.h"
 
-#include <cstdlib>
-
 #include "platform/Console.h"
 #include "platform/NamedMutex.h"
 #include "platform/Thread.h"
@@ -11,12 +9,12 @@
 #include "startup/StartupValues.h"
 #include "startup/Switches.h"
 
-void ProxyRunner() {
+ProxyRunResult ProxyRunner() {
   const std::string mutexName = InstanceMutexName(InstanceId());
-  if (platform::NamedMutexExists(mutexName)) std::exit(0);
+  if (platform::NamedMutexExists(mutexName)) return ProxyRunResult::AlreadyRunning;
   // Held until the process ends: its existence is what tells others this copy runs.
   static auto* instance = new platform::NamedMutex(platform::NamedMutex::Create(mutexName));
-  if (!instance->Valid()) std::exit(0);  // another start of this copy won the race
+  if (!instance->Valid()) return ProxyRunResult::AlreadyRunning;  // another start of this copy won the race
 
   const bool console = HasSwitch("/cons") && !HasSwitch("/service");
   if (console) platform::OpenConsole(kProductTitle);
@@ -27,4 +25,5 @@ void ProxyRunner() {
   const ListenerSettings settings = ReadListenerSettings(SettingsFile());
   RunProxyListener(settings.multicastInterface, settings.httpInterface, settings.httpPort,
                    settings.transcoderEnabled);
+  return ProxyRunResult::ListenerFailed;
 }

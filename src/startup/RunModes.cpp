@@ -20,8 +20,8 @@ int RunSelectedMode(RunMode mode) {
     case RunMode::Service:
       return ReportMissingMode("service");
     case RunMode::User:
-      ProxyRunner();
-      return 0;
+      // A second start of the same copy ends quietly; a listener that could not start is a failure.
+      return ProxyRunner() == ProxyRunResult::ListenerFailed ? 1 : 0;
     case RunMode::ControlPanel:
       return ReportMissingMode("control panel");
   }

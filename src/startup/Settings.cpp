@@ -1,15 +1,6 @@
 #include "startup/Settings.h"
 
-#include <climits>
-
 #include "platform/Files.h"
-
-std::string ReplaceExtension(const std::string& path, const std::string& extension) {
-  const std::size_t nameStart = path.find_last_of("/\\") == std::string::npos ? 0 : path.find_last_of("/\\") + 1;
-  const std::size_t dot = path.rfind('.');
-  if (dot == std::string::npos || dot < nameStart) return path + extension;
-  return path.substr(0, dot) + extension;
-}
 
 std::string SettingsFileFor(const std::string& programPath) { return ReplaceExtension(programPath, ".ini"); }
 
@@ -55,20 +46,6 @@ std::string SettingsText(const ProxySettings& settings) {
 
 bool WriteSettingsFile(const std::string& fileName, const ProxySettings& settings) {
   return platform::WriteWholeFile(fileName, SettingsText(settings));
-}
-
-int ParseInteger(const std::string& text) {
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  long long value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX) value = INT_MAX;
-  return static_cast<int>(value);
 }
 
 ListenerSettings ReadListenerSettings(const std::string& fileName) {

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "base/TextUtil.h"
+
 struct ProxySettings {
   std::string multicastInterface;  // line 1: interface list
   std::string httpInterface;       // line 2: listener address
@@ -18,10 +20,6 @@ struct ListenerSettings {
   int httpPort = 81;
   bool transcoderEnabled = false;
 };
-
-// path with everything from the last "." of its file name replaced by extension;
-// a file name without "." gets extension appended.
-std::string ReplaceExtension(const std::string& path, const std::string& extension);
 
 // The settings file of a program file, and of the running program.
 std::string SettingsFileFor(const std::string& programPath);
@@ -39,10 +37,6 @@ std::string ReadSettingsLine(const std::string& fileName, int lineNumber);
 std::string SettingsText(const ProxySettings& settings);
 // Creates or truncates the file and writes it whole; false when that fails.
 bool WriteSettingsFile(const std::string& fileName, const ProxySettings& settings);
-
-// Optional "+" or "-", then decimal digits up to the first other character; no digits give 0.
-// Values beyond the int range saturate.
-int ParseInteger(const std::string& text);
 
 // Lines 1 to 4 of the file converted for the listener, or the built-in values when it does not exist.
 ListenerSettings ReadListenerSettings(const std::string& fileName);

@@ -4,31 +4,10 @@
 #include "platform/Files.h"
 #include "platform/Text.h"
 
-namespace {
-
-struct StartupValues {
-  std::string programVersion;
-  std::string serverSignature;
-  std::string instanceId;
-};
-
-StartupValues& Values() {
-  static StartupValues values;
-  return values;
-}
-
-}  // namespace
-
-const std::string& ProgramVersion() { return Values().programVersion; }
-const std::string& ServerSignature() { return Values().serverSignature; }
-const std::string& InstanceId() { return Values().instanceId; }
-
 void ComputeStartupValues() {
   const std::string programPath = platform::ProgramPath();
-  StartupValues& values = Values();
-  values.programVersion = GetProductVersionText(programPath);
-  values.serverSignature = MakeServerSignature(values.programVersion);
-  values.instanceId = InstanceIdFor(programPath);
+  const std::string version = GetProductVersionText(programPath);
+  SetProcessValues(version, MakeServerSignature(version), InstanceIdFor(programPath));
 }
 
 std::string MakeServerSignature(const std::string& version) { return std::string(kServiceName) + "/" + version; }

@@ -51,7 +51,7 @@ class StartupTest(unittest.TestCase):
             proxy = self.proxy(settings_text(port=7781)).start("/user", "/cons")
             code = proxy.wait_exit(15 * SLOW)
             self.assertIsNotNone(code, "the program keeps running after failing to bind\n" + proxy.describe())
-            self.assertEqual(code, 0)
+            self.assertEqual(code, 1)
         self.assertEqual(proxy.messages(), ["Start proxy", "Error binding listen socket at port 7781 !"],
                          proxy.describe())
 

@@ -1,0 +1,25 @@
+#include "base/ProcessValues.h"
+
+namespace {
+
+struct ProcessValues {
+  std::string programVersion;
+  std::string serverSignature;
+  std::string instanceId;
+};
+
+ProcessValues& Values() {
+  static ProcessValues values;
+  return values;
+}
+
+}  // namespace
+
+const std::string& ProgramVersion() { return Values().programVersion; }
+const std::string& ServerSignature() { return Values().serverSignature; }
+const std::string& InstanceId() { return Values().instanceId; }
+
+void SetProcessValues(const std::string& programVersion, const std::string& serverSignature,
+                      const std::string& instanceId) {
+  Values() = ProcessValues{programVersion, serverSignature, instanceId};
+}

@@ -1,0 +1,17 @@
+#pragma once
+// Values fixed once at start-up and read-only afterwards; every module may read them.
+#include <string>
+
+inline constexpr const char* kServiceName = "corvane";
+inline constexpr const char* kProductTitle = "Corvane";
+
+// "%u.%u.%u.%u" of the program file's product version, empty without a version resource.
+const std::string& ProgramVersion();
+// "corvane/" + ProgramVersion(), sent in every "Server: " header.
+const std::string& ServerSignature();
+// MD5 hex of the lower-cased program path: tells copies of the program in different folders apart.
+const std::string& InstanceId();
+
+// Set once by the program entry, before any other thread starts.
+void SetProcessValues(const std::string& programVersion, const std::string& serverSignature,
+                      const std::string& instanceId);
