@@ -18,6 +18,15 @@ int ParseInteger(const std::string& text) {
 
 bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
 
+bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
+  const auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (fold(a[i]) != fold(b[i])) return false;
+  }
+  return true;
+}
+
 std::string ReplaceExtension(const std::string& path, const std::string& extension) {
   const std::size_t nameStart = path.find_last_of("/\\") == std::string::npos ? 0 : path.find_last_of("/\\") + 1;
   const std::size_t dot = path.rfind('.');
