@@ -1,0 +1,15 @@
+#pragma once
+// The check of the settings controls before they are written: a value the proxy cannot use is
+// refused with a message, and the file and the controls stay as they were.
+#include <string>
+
+#include "panel/PanelFields.h"
+#include "panel/PanelLanguage.h"
+
+// Four decimal numbers from 0 to 255 separated by dots, nothing else.
+bool IsDottedAddress(const std::string& text);
+
+// The message that says what is wrong, empty when the fields may be saved. The port must be a number
+// from 1 to 65535; the multicast interface an address, or a ","-separated list of addresses and
+// address@mask entries without an empty entry before the last one (the proxy stops reading there).
+std::string CheckPanelFields(const PanelFields& fields, PanelLanguage language);
