@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "panel/PanelLayout.h"
+
 namespace {
 
 struct HelpLine {
@@ -82,4 +84,9 @@ std::string HelpText(PanelLanguage language, const std::string& address, const s
     text += '\r';
   }
   return text;
+}
+
+std::string HelpTextFor(const PanelFields& fields, PanelLanguage language) {
+  return HelpText(language, DisplayedAddress(fields), fields.httpPort,
+                  TextIn(ControlSpecOf(ControlId::MulticastLabel).caption, language));
 }

@@ -1,0 +1,18 @@
+#include "panel/PanelConsole.h"
+
+#include "panel/HelpText.h"
+
+std::vector<std::string> ConsolePanelLines(const PanelFields& fields, const StatusView& view,
+                                           PanelLanguage language) {
+  std::vector<std::string> lines;
+  const std::string help = HelpTextFor(fields, language);
+  for (std::size_t start = 0; start < help.size();) {
+    const std::size_t end = help.find('\r', start);
+    lines.push_back(help.substr(start, end - start));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  lines.push_back(std::string());
+  for (const std::string* state : {&view.appLabel, &view.serviceLabel, &view.transcoderLabel}) lines.push_back(*state);
+  return lines;
+}

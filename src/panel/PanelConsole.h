@@ -1,0 +1,12 @@
+#pragma once
+// The control panel where there is no window: what it prints to standard output.
+#include <string>
+#include <vector>
+
+#include "panel/PanelFields.h"
+#include "panel/PanelLanguage.h"
+#include "panel/StatusView.h"
+
+// The help text for the fields, one console line per text line (the CR line ends dropped, the blanks
+// kept), then the application, service and transcoder state texts of the view, one line each.
+std::vector<std::string> ConsolePanelLines(const PanelFields& fields, const StatusView& view, PanelLanguage language);
