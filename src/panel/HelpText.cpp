@@ -1,7 +1,5 @@
 #include "panel/HelpText.h"
 
-#include <cstddef>
-
 #include "panel/PanelLayout.h"
 
 namespace {
@@ -53,25 +51,6 @@ constexpr HelpLine kHelpLines[] = {
      true},
 };
 
-// One pass, so that a value holding "{P}" itself is not replaced again.
-std::string FillPlaceholders(const std::string& line, const std::string& address, const std::string& port,
-                             const std::string& multicastCaption) {
-  std::string filled;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    if (line[i] == '{' && i + 2 < line.size() && line[i + 2] == '}') {
-      const char name = line[i + 1];
-      const std::string* value = name == 'A' ? &address : name == 'P' ? &port : name == 'M' ? &multicastCaption : nullptr;
-      if (value != nullptr) {
-        filled += *value;
-        i += 2;
-        continue;
-      }
-    }
-    filled += line[i];
-  }
-  return filled;
-}
-
 }  // namespace
 
 std::string HelpText(PanelLanguage language, const std::string& address, const std::string& port,
@@ -79,7 +58,7 @@ std::string HelpText(PanelLanguage language, const std::string& address, const s
   std::string text;
   for (const HelpLine& line : kHelpLines) {
     if (line.indented) text += "   ";
-    text += FillPlaceholders(TextIn(line.text, language), address, port, multicastCaption);
+    text += TextWith(line.text, language, {{"{A}", address}, {"{P}", port}, {"{M}", multicastCaption}});
     if (line.trailingBlank) text += ' ';
     text += '\r';
   }

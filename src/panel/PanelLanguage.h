@@ -2,6 +2,9 @@
 // The control panel speaks Russian on Russian, Ukrainian and Belarusian systems and English elsewhere.
 // All texts of the panel are UTF-8 here; the window converts them at its edge.
 #include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <utility>
 
 enum class PanelLanguage { English, Russian };
 
@@ -17,3 +20,10 @@ struct LocalizedText {
 };
 
 const char* TextIn(const LocalizedText& text, PanelLanguage language);
+
+using Placeholders = std::initializer_list<std::pair<const char*, std::string>>;
+
+// pattern with every "{name}" of the list replaced by its value, in one pass: a value is not searched again.
+std::string FillPlaceholders(const std::string& pattern, Placeholders values);
+// The text in the language, filled in.
+std::string TextWith(const LocalizedText& text, PanelLanguage language, Placeholders values);

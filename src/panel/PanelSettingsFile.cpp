@@ -14,18 +14,8 @@ constexpr LocalizedText kUnwritable{
     "Не удалось записать файл настроек \"{file}\" ({error}). Настройки не сохранены.",
     "The settings file \"{file}\" could not be written ({error}). The settings were not saved."};
 constexpr LocalizedText kNotInCodePage{
-    "Значение \"{file}\" содержит символы, которые нельзя сохранить в кодировке системы. Настройки не сохранены.",
-    "The value \"{file}\" holds characters that the system's code page cannot store. The settings were not saved."};
-
-std::string Fill(const LocalizedText& text, PanelLanguage language, const std::string& file,
-                 const std::string& error) {
-  std::string message = TextIn(text, language);
-  for (const auto& [name, value] : {std::pair<std::string, std::string>{"{file}", file}, {"{error}", error}}) {
-    const std::size_t at = message.find(name);
-    if (at != std::string::npos) message.replace(at, name.size(), value);
-  }
-  return message;
-}
+    "Значение \"{value}\" содержит символы, которые нельзя сохранить в кодировке системы. Настройки не сохранены.",
+    "The value \"{value}\" holds characters that the system's code page cannot store. The settings were not saved."};
 
 // The system's texts (paths, error messages) are in its code page.
 std::string SystemText(const std::string& text) { return platform::Utf8FromSystemCodePage(text); }
@@ -38,7 +28,8 @@ SettingsLoad LoadPanelSettings(const std::string& fileName, PanelFields& fields,
   if (!SettingsFileExists(fileName)) return SettingsLoad::Missing;
   std::string contents;
   if (!platform::ReadWholeFile(fileName, contents)) {
-    message = Fill(kUnreadable, language, SystemText(fileName), SystemText(platform::LastErrorText()));
+    message = TextWith(kUnreadable, language,
+                       {{"{file}", SystemText(fileName)}, {"{error}", SystemText(platform::LastErrorText())}});
     return SettingsLoad::Unreadable;
   }
   std::vector<std::string> lines = SplitSettingsLines(contents);
@@ -57,13 +48,14 @@ SaveResult SaveSettings(const std::string& fileName, const PanelFields& fields, 
                              &settings.transcoderEnabled, &settings.transcoderProfile}) {
     std::string stored;
     if (!platform::SystemCodePageFromUtf8(*value, stored)) {
-      result.message = Fill(kNotInCodePage, language, *value, "");
+      result.message = TextWith(kNotInCodePage, language, {{"{value}", *value}});
       return result;
     }
     *value = stored;
   }
   if (!WriteSettingsFile(fileName, settings)) {
-    result.message = Fill(kUnwritable, language, SystemText(fileName), SystemText(platform::LastErrorText()));
+    result.message = TextWith(kUnwritable, language,
+                              {{"{file}", SystemText(fileName)}, {"{error}", SystemText(platform::LastErrorText())}});
     return result;
   }
   result.saved = true;

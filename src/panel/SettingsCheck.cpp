@@ -10,22 +10,21 @@ namespace {
 constexpr std::size_t kMaxMaskLength = 256;
 
 constexpr LocalizedText kPortMessage{
-    "Порт HTTP-сервера должен быть числом от 1 до 65535, а не \"{}\".",
-    "The HTTP-Server port must be a number from 1 to 65535, not \"{}\"."};
+    "Порт HTTP-сервера должен быть числом от 1 до 65535, а не \"{value}\".",
+    "The HTTP-Server port must be a number from 1 to 65535, not \"{value}\"."};
 constexpr LocalizedText kInterfaceMessage{
-    "Интерфейс мультикаста \"{}\" не является адресом интерфейса.",
-    "The multicast interface \"{}\" is not an interface address."};
+    "Интерфейс мультикаста \"{value}\" не является адресом интерфейса.",
+    "The multicast interface \"{value}\" is not an interface address."};
 constexpr LocalizedText kEmptyEntryMessage{
-    "В списке интерфейсов мультикаста \"{}\" есть пустой элемент: всё, что стоит после него, не учитывается.",
-    "The multicast interface list \"{}\" has an empty entry: everything after it would be ignored."};
+    "В списке интерфейсов мультикаста \"{value}\" есть пустой элемент: всё, что стоит после него, не учитывается.",
+    "The multicast interface list \"{value}\" has an empty entry: everything after it would be ignored."};
 constexpr LocalizedText kListHint{
     " Укажите адрес, например 0.0.0.0, или список, например \"192.168.0.1, 192.168.1.2@233.7.*.*\".",
     " Enter an address such as 0.0.0.0 or a list such as \"192.168.0.1, 192.168.1.2@233.7.*.*\"."};
 constexpr LocalizedText kNotSaved{" Настройки не сохранены.", " The settings were not saved."};
 
 std::string Message(const LocalizedText& text, const std::string& value, bool withHint, PanelLanguage language) {
-  std::string message = TextIn(text, language);
-  message.replace(message.find("{}"), 2, value);
+  std::string message = TextWith(text, language, {{"{value}", value}});
   if (withHint) message += TextIn(kListHint, language);
   return message + TextIn(kNotSaved, language);
 }

@@ -98,6 +98,12 @@ TEST(PanelLanguage, RussianUkrainianAndBelarusianSystemsGetRussian) {
   const LocalizedText save{"Сохранить", "Save"};
   EXPECT_STREQ(TextIn(save, PanelLanguage::Russian), "Сохранить");
   EXPECT_STREQ(TextIn(save, PanelLanguage::English), "Save");
+
+  // Placeholders in any order, each as often as it occurs; unknown braces stay.
+  const LocalizedText message{"{error}: {file} {x}", "{file} ({error}) {file}"};
+  EXPECT_EQ(TextWith(message, PanelLanguage::English, {{"{file}", "a{error}"}, {"{error}", "denied"}}),
+            "a{error} (denied) a{error}");
+  EXPECT_EQ(TextWith(message, PanelLanguage::Russian, {{"{file}", "f"}, {"{error}", "e"}}), "e: f {x}");
 }
 
 }  // namespace

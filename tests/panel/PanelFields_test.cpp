@@ -6,54 +6,47 @@ namespace {
 
 const std::vector<std::string> kHost = {"192.168.1.5", "10.0.0.7"};
 
+// What the settings controls show, as one line: multicast | chosen entry | port | second port | link |
+// check box | profile | Save.
+std::string Shown(const PanelFields& f) {
+  return f.multicastInterface + " | " + std::to_string(f.httpInterfaceIndex) + " | " + f.httpPort + " | " +
+         f.transcoderPort + " | " + f.addressLink + " | " + (f.transcoderEnabled ? "checked" : "clear") + " | " +
+         f.transcoderProfile + " | " + (f.saveEnabled ? "Save enabled" : "Save disabled");
+}
+
 TEST(PanelFields, DefaultsBeforeAnyChange) {
   const PanelFields fields = DefaultPanelFields(kHost);
   EXPECT_EQ(fields.interfaceEntries, (std::vector<std::string>{"0.0.0.0", "127.0.0.1", "192.168.1.5", "10.0.0.7"}));
-  EXPECT_EQ(fields.multicastInterface, "0.0.0.0");
-  EXPECT_EQ(fields.httpInterfaceIndex, 0);
-  EXPECT_EQ(fields.httpPort, "7781");
-  EXPECT_EQ(fields.transcoderPort, "7782");
-  EXPECT_FALSE(fields.transcoderEnabled);
-  EXPECT_EQ(fields.transcoderProfile, "");
-  // Not yet derived from entry 0, so the loopback address although a host address exists.
-  EXPECT_EQ(fields.addressLink, "127.0.0.1:7781");
-  EXPECT_TRUE(fields.saveEnabled);
+  // The link is not yet derived from entry 0: the loopback address although a host address exists.
+  EXPECT_EQ(Shown(fields), "0.0.0.0 | 0 | 7781 | 7782 | 127.0.0.1:7781 | clear |  | Save enabled");
   EXPECT_EQ(SettingsFromFields(fields).httpInterface, "0.0.0.0");
 }
 
 TEST(PanelFields, ChangeReactionDerivesPortAndLink) {
-  PanelFields fields = DefaultPanelFields(kHost);
-  fields.saveEnabled = false;
-  OnSettingsChanged(fields);
-  EXPECT_TRUE(fields.saveEnabled);
-  // Entry 0 ("all interfaces") shows the last entry of the list.
-  EXPECT_EQ(fields.addressLink, "10.0.0.7:7781");
-  EXPECT_EQ(fields.transcoderPort, "7782");
-
-  fields.httpInterfaceIndex = 1;
-  fields.httpPort = "8080x";
-  OnSettingsChanged(fields);
-  EXPECT_EQ(fields.transcoderPort, "8081");
-  EXPECT_EQ(fields.addressLink, "127.0.0.1:8080");
-
-  fields.httpInterfaceIndex = 2;
-  fields.httpPort = "";
-  OnSettingsChanged(fields);
-  EXPECT_EQ(fields.transcoderPort, "");
-  EXPECT_EQ(fields.addressLink, "192.168.1.5:0");
-
-  fields.httpInterfaceIndex = -1;
-  fields.httpPort = "abc";
-  OnSettingsChanged(fields);
-  EXPECT_EQ(fields.transcoderPort, "1");
-  EXPECT_EQ(fields.addressLink, "10.0.0.7:0");
-
-  fields.httpPort = "-5";
-  OnSettingsChanged(fields);
-  EXPECT_EQ(fields.transcoderPort, "-4");
-  fields.httpPort = "99999999999";
-  OnSettingsChanged(fields);
-  EXPECT_EQ(fields.transcoderPort, "2147483648");
+  struct Case {
+    int chosen;
+    const char* port;
+    const char* secondPort;
+    const char* link;
+  };
+  const Case cases[] = {
+      {0, "7781", "7782", "10.0.0.7:7781"},  // "all interfaces" shows the last entry of the list
+      {1, "8080x", "8081", "127.0.0.1:8080"},
+      {2, "", "", "192.168.1.5:0"},
+      {-1, "abc", "1", "10.0.0.7:0"},  // nothing chosen: the last entry too
+      {3, "-5", "-4", "10.0.0.7:-5"},
+      {1, "99999999999", "2147483648", "127.0.0.1:2147483647"},
+  };
+  for (const Case& c : cases) {
+    PanelFields fields = DefaultPanelFields(kHost);
+    fields.saveEnabled = false;
+    fields.httpInterfaceIndex = c.chosen;
+    fields.httpPort = c.port;
+    OnSettingsChanged(fields);
+    EXPECT_TRUE(fields.saveEnabled) << c.port;
+    EXPECT_EQ(fields.transcoderPort, c.secondPort) << c.port;
+    EXPECT_EQ(fields.addressLink, c.link) << c.port;
+  }
 }
 
 TEST(PanelFields, HostWithoutAddressesShowsLoopback) {
@@ -66,26 +59,16 @@ TEST(PanelFields, HostWithoutAddressesShowsLoopback) {
 TEST(PanelFields, LoadingTheFileLines) {
   PanelFields fields = DefaultPanelFields(kHost);
   LoadSettingsLines(fields, {"0.0.0.0, 10.0.0.7@233.7.*.*", "192.168.1.5", "8000", "1", "mux=ts"});
-  EXPECT_EQ(fields.multicastInterface, "0.0.0.0, 10.0.0.7@233.7.*.*");
-  EXPECT_EQ(fields.httpInterfaceIndex, 2);
-  EXPECT_EQ(fields.httpPort, "8000");
-  EXPECT_EQ(fields.transcoderPort, "8001");
-  // Derived from the stored interface and port at once, not from the defaults.
-  EXPECT_EQ(fields.addressLink, "192.168.1.5:8000");
-  EXPECT_TRUE(fields.transcoderEnabled);
-  EXPECT_EQ(fields.transcoderProfile, "mux=ts");
-  EXPECT_FALSE(fields.saveEnabled);
+  // The link is derived from the stored interface and port at once, not from the defaults.
+  EXPECT_EQ(Shown(fields),
+            "0.0.0.0, 10.0.0.7@233.7.*.* | 2 | 8000 | 8001 | 192.168.1.5:8000 | checked | mux=ts | Save disabled");
   // Typing one character afterwards enables Save again.
   fields.httpPort += "1";
   OnSettingsChanged(fields);
   EXPECT_TRUE(fields.saveEnabled);
 
-  const ProxySettings saved = SettingsFromFields(fields);
-  EXPECT_EQ(saved.multicastInterface, "0.0.0.0, 10.0.0.7@233.7.*.*");
-  EXPECT_EQ(saved.httpInterface, "192.168.1.5");
-  EXPECT_EQ(saved.httpPort, "80001");
-  EXPECT_EQ(saved.transcoderEnabled, "1");
-  EXPECT_EQ(saved.transcoderProfile, "mux=ts");
+  EXPECT_EQ(SettingsText(SettingsFromFields(fields)),
+            "0.0.0.0, 10.0.0.7@233.7.*.*\r\n192.168.1.5\r\n80001\r\n1\r\nmux=ts\r\n");
 }
 
 TEST(PanelFields, StoredInterfaceNoLongerOnTheHost) {
@@ -102,14 +85,7 @@ TEST(PanelFields, StoredInterfaceNoLongerOnTheHost) {
 TEST(PanelFields, LoadingShortOrOddFiles) {
   PanelFields fields = DefaultPanelFields(kHost);
   LoadSettingsLines(fields, {"", "127.0.0.1"});
-  EXPECT_EQ(fields.multicastInterface, "");
-  EXPECT_EQ(fields.httpInterfaceIndex, 1);
-  EXPECT_EQ(fields.httpPort, "");
-  EXPECT_EQ(fields.transcoderPort, "");
-  EXPECT_EQ(fields.addressLink, "127.0.0.1:0");
-  EXPECT_FALSE(fields.transcoderEnabled);
-  EXPECT_EQ(fields.transcoderProfile, "");
-  EXPECT_FALSE(fields.saveEnabled);
+  EXPECT_EQ(Shown(fields), " | 1 |  |  | 127.0.0.1:0 | clear |  | Save disabled");
 
   for (const char* notOne : {"true", "1 ", "01", "0", ""}) {
     LoadSettingsLines(fields, {"0.0.0.0", "0.0.0.0", "7781", notOne, ""});

@@ -4,6 +4,26 @@
 
 namespace {
 
+// The updates as readable text, so that whole lists compare at once.
+std::string Described(const std::vector<ControlUpdate>& updates) {
+  std::string text;
+  for (const ControlUpdate& update : updates) {
+    text += "control " + std::to_string(static_cast<int>(update.control));
+    switch (update.aspect) {
+      case ControlUpdate::Aspect::Text:
+        text += " text \"" + update.text + "\"\n";
+        break;
+      case ControlUpdate::Aspect::Visible:
+        text += update.on ? " shown\n" : " hidden\n";
+        break;
+      case ControlUpdate::Aspect::Enabled:
+        text += update.on ? " enabled\n" : " disabled\n";
+        break;
+    }
+  }
+  return text;
+}
+
 StatusInputs ServiceIn(unsigned state) {
   StatusInputs inputs;
   inputs.serviceOpened = true;
@@ -121,17 +141,12 @@ TEST(StatusView, OnlyDifferencesAreWritten) {
   inputs.transcoderEnabled = true;
   const StatusView first = NextStatusView(initial, inputs, PanelLanguage::English);
   using A = ControlUpdate::Aspect;
-  const std::vector<ControlUpdate> updates = StatusUpdates(initial, first);
-  ASSERT_EQ(updates.size(), 5u);
-  EXPECT_EQ(updates[0].control, ControlId::AppStateLabel);
-  EXPECT_EQ(updates[0].text, "Application is not running");
-  EXPECT_EQ(updates[1].control, ControlId::ServiceStateLabel);
-  EXPECT_EQ(updates[1].text, "Service is running");
-  EXPECT_EQ(updates[2].control, ControlId::RemoveButton);
-  EXPECT_EQ(updates[2].aspect, A::Visible);
-  EXPECT_TRUE(updates[2].on);
-  EXPECT_EQ(updates[3].control, ControlId::ServiceStopButton);
-  EXPECT_EQ(updates[4].control, ControlId::TranscoderStateLabel);
+  EXPECT_EQ(Described(StatusUpdates(initial, first)),
+            Described({{ControlId::AppStateLabel, A::Text, "Application is not running"},
+                       {ControlId::ServiceStateLabel, A::Text, "Service is running"},
+                       {ControlId::RemoveButton, A::Visible, "", true},
+                       {ControlId::ServiceStopButton, A::Visible, "", true},
+                       {ControlId::TranscoderStateLabel, A::Text, "Транскодер не запущен"}}));
 
   // The same states again write nothing, so the labels do not flicker.
   EXPECT_TRUE(StatusUpdates(first, NextStatusView(first, inputs, PanelLanguage::English)).empty());
@@ -139,15 +154,10 @@ TEST(StatusView, OnlyDifferencesAreWritten) {
   // The service pauses and the transcoder check box is cleared.
   inputs.serviceState = 7;
   inputs.transcoderEnabled = false;
-  const std::vector<ControlUpdate> paused = StatusUpdates(first, NextStatusView(first, inputs, PanelLanguage::English));
-  ASSERT_EQ(paused.size(), 3u);
-  EXPECT_EQ(paused[0].control, ControlId::ServiceStateLabel);
-  EXPECT_EQ(paused[0].text, "Сервис приостановлен");
-  EXPECT_EQ(paused[1].control, ControlId::ProfileBox);
-  EXPECT_EQ(paused[1].aspect, A::Enabled);
-  EXPECT_FALSE(paused[1].on);
-  EXPECT_EQ(paused[2].control, ControlId::TranscoderStartButton);
-  EXPECT_EQ(paused[2].aspect, A::Enabled);
+  EXPECT_EQ(Described(StatusUpdates(first, NextStatusView(first, inputs, PanelLanguage::English))),
+            Described({{ControlId::ServiceStateLabel, A::Text, "Сервис приостановлен"},
+                       {ControlId::ProfileBox, A::Enabled, "", false},
+                       {ControlId::TranscoderStartButton, A::Enabled, "", false}}));
 }
 
 }  // namespace

@@ -34,33 +34,39 @@ class LocaleVariables {
 };
 
 TEST(TextPosixTest, LanguageComesFromTheLocaleVariables) {
+  struct Case {
+    const char* all;
+    const char* messages;
+    const char* lang;
+    std::uint16_t expected;
+  };
+  const Case cases[] = {
+      {nullptr, nullptr, "ru_RU.UTF-8", 0x0419},
+      {nullptr, nullptr, "uk_UA.UTF-8", 0x0422},
+      {nullptr, nullptr, "be_BY@latin", 0x0423},
+      {nullptr, nullptr, "ru", 0x0419},
+      // Other languages, and codes that only begin like one of the three, are English.
+      {nullptr, nullptr, "en_US.UTF-8", 0x0409},
+      {nullptr, nullptr, "de_DE", 0x0409},
+      {nullptr, nullptr, "C", 0x0409},
+      {nullptr, nullptr, "C.UTF-8", 0x0409},
+      {nullptr, nullptr, "rue_UA", 0x0409},
+      {nullptr, nullptr, "bem_ZM", 0x0409},
+      {nullptr, nullptr, nullptr, 0x0409},
+      // LC_ALL before LC_MESSAGES before LANG; an empty variable counts as unset.
+      {nullptr, "uk_UA.UTF-8", "en_US.UTF-8", 0x0422},
+      {"en_GB.UTF-8", "uk_UA.UTF-8", "ru_RU.UTF-8", 0x0409},
+      {"", "uk_UA.UTF-8", "en_US.UTF-8", 0x0422},
+      {"be_BY.UTF-8", "", "", 0x0423},
+  };
   LocaleVariables locale;
-  locale.Set("LC_ALL", nullptr);
-  locale.Set("LC_MESSAGES", nullptr);
-  locale.Set("LANG", "ru_RU.UTF-8");
-  EXPECT_EQ(platform::SystemDefaultLanguageId(), 0x0419);
-  locale.Set("LANG", "uk_UA.UTF-8");
-  EXPECT_EQ(platform::SystemDefaultLanguageId(), 0x0422);
-  locale.Set("LANG", "be_BY@latin");
-  EXPECT_EQ(platform::SystemDefaultLanguageId(), 0x0423);
-  locale.Set("LANG", "ru");
-  EXPECT_EQ(platform::SystemDefaultLanguageId(), 0x0419);
-  // Other languages, and codes that only begin like one of the three, are English.
-  for (const char* other : {"en_US.UTF-8", "de_DE", "C", "POSIX", "rue_UA", "bem_ZM", "C.UTF-8"}) {
-    locale.Set("LANG", other);
-    EXPECT_EQ(platform::SystemDefaultLanguageId(), 0x0409) << other;
+  for (const Case& c : cases) {
+    locale.Set("LC_ALL", c.all);
+    locale.Set("LC_MESSAGES", c.messages);
+    locale.Set("LANG", c.lang);
+    EXPECT_EQ(platform::SystemDefaultLanguageId(), c.expected)
+        << (c.all ? c.all : "-") << " " << (c.messages ? c.messages : "-") << " " << (c.lang ? c.lang : "-");
   }
-  locale.Set("LANG", nullptr);
-  EXPECT_EQ(platform::SystemDefaultLanguageId(), 0x0409);
-
-  // LC_ALL before LC_MESSAGES before LANG; an empty variable counts as unset.
-  locale.Set("LANG", "en_US.UTF-8");
-  locale.Set("LC_MESSAGES", "uk_UA.UTF-8");
-  EXPECT_EQ(platform::SystemDefaultLanguageId(), 0x0422);
-  locale.Set("LC_ALL", "en_GB.UTF-8");
-  EXPECT_EQ(platform::SystemDefaultLanguageId(), 0x0409);
-  locale.Set("LC_ALL", "");
-  EXPECT_EQ(platform::SystemDefaultLanguageId(), 0x0422);
 }
 
 }  // namespace
