@@ -1,0 +1,63 @@
+/* Stand-ins for libvlc and libvlccore of VLC 3: every entry the binding looks up at level 12, under the names
+   VLC 3 exports, doing nothing. The binding tests load them from folders of their own. */
+#ifdef _WIN32
+#define EXPORT __declspec(dllexport)
+#else
+#define EXPORT __attribute__((visibility("default")))
+#endif
+#define ENTRY(name) \
+  EXPORT void name(void) {}
+
+#ifdef STAND_IN_CORE
+ENTRY(vlc_object_find_name)
+ENTRY(var_Set)
+ENTRY(var_Get)
+ENTRY(var_Change)
+#else
+EXPORT const char* libvlc_get_version(void) { return "3.0.99 Stand-in"; }
+#ifndef STAND_IN_WITHOUT_DEINTERLACE
+ENTRY(libvlc_video_set_deinterlace)
+#endif
+ENTRY(libvlc_new)
+ENTRY(libvlc_release)
+ENTRY(libvlc_media_new_path)
+ENTRY(libvlc_media_new_location)
+ENTRY(libvlc_media_release)
+ENTRY(libvlc_media_add_option)
+ENTRY(libvlc_media_player_new)
+ENTRY(libvlc_media_player_new_from_media)
+ENTRY(libvlc_media_player_release)
+ENTRY(libvlc_media_player_get_media)
+ENTRY(libvlc_media_player_get_length)
+ENTRY(libvlc_media_player_get_time)
+ENTRY(libvlc_media_player_get_position)
+ENTRY(libvlc_media_player_set_position)
+ENTRY(libvlc_media_player_get_rate)
+ENTRY(libvlc_media_player_set_rate)
+ENTRY(libvlc_media_player_get_state)
+ENTRY(libvlc_media_player_stop)
+ENTRY(libvlc_media_player_pause)
+ENTRY(libvlc_media_player_play)
+ENTRY(libvlc_audio_get_mute)
+ENTRY(libvlc_audio_set_mute)
+ENTRY(libvlc_audio_get_volume)
+ENTRY(libvlc_audio_set_volume)
+ENTRY(libvlc_audio_get_track_count)
+ENTRY(libvlc_audio_get_track)
+ENTRY(libvlc_audio_set_track)
+ENTRY(libvlc_video_take_snapshot)
+ENTRY(libvlc_media_player_set_hwnd)
+ENTRY(libvlc_video_set_aspect_ratio)
+ENTRY(libvlc_video_set_crop_geometry)
+ENTRY(libvlc_add_intf)
+ENTRY(libvlc_get_log_verbosity)
+ENTRY(libvlc_set_log_verbosity)
+ENTRY(libvlc_log_open)
+ENTRY(libvlc_log_close)
+ENTRY(libvlc_log_count)
+ENTRY(libvlc_log_clear)
+ENTRY(libvlc_log_get_iterator)
+ENTRY(libvlc_log_iterator_free)
+ENTRY(libvlc_log_iterator_has_next)
+ENTRY(libvlc_log_iterator_next)
+#endif
