@@ -1,6 +1,5 @@
 #pragma once
 // Libraries loaded at run time, and what finding them needs.
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,12 +25,15 @@ std::string LibraryVersionText(const std::string& resourceFile, const std::strin
 std::string CurrentDirectory();
 bool ChangeCurrentDirectory(const std::string& folder);
 
-// One loaded library, unloaded on destruction. A library kept for the whole process is simply never destroyed.
+// One loaded library, unloaded on destruction: the owner type of library handles on both platforms. A library
+// kept for the whole process is simply never destroyed.
 class DynamicLibrary {
  public:
-  DynamicLibrary();
+  DynamicLibrary() = default;
   DynamicLibrary(DynamicLibrary&& other) noexcept;
   DynamicLibrary& operator=(DynamicLibrary&& other) noexcept;
+  DynamicLibrary(const DynamicLibrary&) = delete;
+  DynamicLibrary& operator=(const DynamicLibrary&) = delete;
   ~DynamicLibrary();
 
   // A path with a folder loads that file. A bare file name goes through the system's search, which on Windows
@@ -44,8 +46,10 @@ class DynamicLibrary {
   void Close();
 
  private:
-  struct Module;  // the platform's owner of the loaded module
-  std::unique_ptr<Module> module_;
+  // Frees a handle that Open obtained (FreeLibrary / dlclose).
+  static void Unload(void* handle);
+
+  void* handle_ = nullptr;  // the module handle, or the dlopen handle
 };
 
 }  // namespace platform

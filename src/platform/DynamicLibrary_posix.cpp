@@ -2,7 +2,7 @@
 
 #include <climits>
 #include <dlfcn.h>
-#include <link.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,19 +71,6 @@ std::string CurrentDirectory() {
 
 bool ChangeCurrentDirectory(const std::string& folder) { return chdir(folder.c_str()) == 0; }
 
-struct DynamicLibrary::Module {
-  explicit Module(void* opened) : handle(opened) {}
-  Module(const Module&) = delete;
-  Module& operator=(const Module&) = delete;
-  ~Module() { dlclose(handle); }
-  void* handle;
-};
-
-DynamicLibrary::DynamicLibrary() = default;
-DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept = default;
-DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept = default;
-DynamicLibrary::~DynamicLibrary() = default;
-
 bool DynamicLibrary::Open(const std::string& fileName) {
   Close();
   std::string path = fileName;
@@ -93,19 +80,15 @@ bool DynamicLibrary::Open(const std::string& fileName) {
     const std::string folder = CurrentDirectory();
     if (!folder.empty() && IsFile(WithSeparator(folder) + fileName)) path = WithSeparator(folder) + fileName;
   }
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) return false;
-  module_.reset(new Module(handle));
-  return true;
+  handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  return handle_ != nullptr;
 }
-
-bool DynamicLibrary::IsOpen() const { return module_ != nullptr; }
 
 LibraryFunction DynamicLibrary::Find(const std::string& name) const {
-  if (!module_) return nullptr;
-  return reinterpret_cast<LibraryFunction>(dlsym(module_->handle, name.c_str()));
+  if (handle_ == nullptr) return nullptr;
+  return reinterpret_cast<LibraryFunction>(dlsym(handle_, name.c_str()));
 }
 
-void DynamicLibrary::Close() { module_.reset(); }
+void DynamicLibrary::Unload(void* handle) { dlclose(handle); }
 
 }  // namespace platform

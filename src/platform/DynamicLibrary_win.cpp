@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "platform/VersionInfo.h"
-#include "platform/WinHandles.h"
+#include "platform/WindowsHeaders.h"
 
 namespace platform {
 
@@ -32,30 +32,17 @@ std::string CurrentDirectory() {
 
 bool ChangeCurrentDirectory(const std::string& folder) { return SetCurrentDirectoryA(folder.c_str()) != FALSE; }
 
-struct DynamicLibrary::Module {
-  ScopedModule handle;
-};
-
-DynamicLibrary::DynamicLibrary() = default;
-DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept = default;
-DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept = default;
-DynamicLibrary::~DynamicLibrary() = default;
-
 bool DynamicLibrary::Open(const std::string& fileName) {
   Close();
-  ScopedModule handle(LoadLibraryA(fileName.c_str()));
-  if (!handle.Valid()) return false;
-  module_.reset(new Module{std::move(handle)});
-  return true;
+  handle_ = LoadLibraryA(fileName.c_str());
+  return handle_ != nullptr;
 }
-
-bool DynamicLibrary::IsOpen() const { return module_ != nullptr; }
 
 LibraryFunction DynamicLibrary::Find(const std::string& name) const {
-  if (!module_) return nullptr;
-  return reinterpret_cast<LibraryFunction>(GetProcAddress(module_->handle.Get(), name.c_str()));
+  if (handle_ == nullptr) return nullptr;
+  return reinterpret_cast<LibraryFunction>(GetProcAddress(static_cast<HMODULE>(handle_), name.c_str()));
 }
 
-void DynamicLibrary::Close() { module_.reset(); }
+void DynamicLibrary::Unload(void* handle) { FreeLibrary(static_cast<HMODULE>(handle)); }
 
 }  // namespace platform

@@ -126,7 +126,7 @@ bool VlcGroupApplies(VlcEntryGroup group, int level) {
   return false;
 }
 
-bool VlcEntryFromCore(const VlcEntry& entry, int level) { return entry.fromCore && level >= kVlcLevelException; }
+bool UsesVlcCore(bool fromCore, int level) { return fromCore && level >= kVlcLevelException; }
 
 std::string MissingVlcEntryText(const char* names) { return std::string(names) + ","; }
 

@@ -58,8 +58,8 @@ constexpr std::size_t kVlcEntryTableSize = kVlcEntryCount;
 // Whether a generation binds the entries of a group.
 bool VlcGroupApplies(VlcEntryGroup group, int level);
 
-// Whether the entry is taken from libvlccore at this level (level 8 has no libvlccore).
-bool VlcEntryFromCore(const VlcEntry& entry, int level);
+// Whether an entry marked fromCore is looked up in libvlccore at this level (level 8 has no libvlccore).
+bool UsesVlcCore(bool fromCore, int level);
 
 // The text shown when none of an entry's names is exported: the name list with a "," appended.
 std::string MissingVlcEntryText(const char* names);

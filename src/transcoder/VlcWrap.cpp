@@ -7,6 +7,8 @@ namespace {
 
 constexpr const char* kVersionFunction = "libvlc_get_version";
 
+bool Exists(const std::string& path) { return platform::GetFileKind(path) == platform::FileKind::File; }
+
 }  // namespace
 
 std::string VlcLibraryFile() { return platform::SharedLibraryFileName("libvlc", 5); }
@@ -15,11 +17,8 @@ std::string VlcCoreFile() { return platform::SharedLibraryFileName("libvlccore",
 VlcBinding::VlcBinding(VlcLookupInputs inputs, VlcMessageSink showMessage)
     : inputs_(std::move(inputs)), showMessage_(std::move(showMessage)) {}
 
-bool VlcBinding::Exists(const std::string& path) const { return platform::GetFileKind(path) == platform::FileKind::File; }
-
 bool VlcBinding::LocateVlc() {
-  const std::string found = FirstUsableVlcFolder(VlcSearchFolders(inputs_), VlcLibraryFile(),
-                                                 [this](const std::string& path) { return Exists(path); });
+  const std::string found = FirstUsableVlcFolder(VlcSearchFolders(inputs_), VlcLibraryFile(), Exists);
   if (!found.empty()) folder_ = found;
   // Without a folder the names alone are tried, relative to the current directory.
   const std::string core = folder_ + VlcCoreFile();
@@ -58,7 +57,7 @@ int VlcBinding::BindVlcEntry(const char* names, platform::LibraryFunction& funct
     const int loaded = LoadVlc();
     if (loaded != 0) return loaded;
   }
-  const platform::DynamicLibrary& module = fromCore && level_ >= kVlcLevelException ? core_ : libvlc_;
+  const platform::DynamicLibrary& module = UsesVlcCore(fromCore, level_) ? core_ : libvlc_;
   function = ResolveVlcEntry(names, [&module](const std::string& name) { return module.Find(name); });
   if (function != nullptr) return 0;
   showMessage_(MissingVlcEntryText(names));

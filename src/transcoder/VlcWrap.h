@@ -44,11 +44,10 @@ class VlcBinding {
   // A bound entry, null when its group is not bound at this level or nothing is bound.
   platform::LibraryFunction Entry(VlcEntryId id) const { return entries_[id]; }
 
-  // Updates the registry values before the next search.
+  // The registry values for the searches from now on (the transcoder reads them at its start).
   void SetRegistryValues(const VlcRegistryValues& values) { inputs_.registry = values; }
 
  private:
-  bool Exists(const std::string& path) const;
   void Unload();
 
   VlcLookupInputs inputs_;

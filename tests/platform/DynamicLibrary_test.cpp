@@ -11,7 +11,7 @@
 namespace {
 
 // The stand-in libvlc pair that the build makes for the transcoder's tests.
-const std::string kStandIn = CORVANE_STAND_IN_VLC;
+const std::string kStandIn = std::string(CORVANE_STAND_INS) + "stand-in-vlc3/";
 
 TEST(DynamicLibrary, FindsExportsOfALoadedLibraryOnly) {
   platform::DynamicLibrary library;

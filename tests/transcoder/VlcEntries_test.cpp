@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -39,18 +40,21 @@ TEST(VlcEntryTable, SixGroupsOfEightyEntriesInBindingOrder) {
 
 TEST(VlcEntryTable, NamesTheEntriesThePlayerCalls) {
   const VlcEntry* table = VlcEntryTable();
-  EXPECT_STREQ(table[kVideoSetDeinterlace].names, "libvlc_video_set_deinterlace");
-  EXPECT_STREQ(table[kMediaNewPath].names, "libvlc_media_new,libvlc_media_new_path");
-  EXPECT_STREQ(table[kMediaNewLocation].names, "libvlc_media_new,libvlc_media_new_location");
-  EXPECT_STREQ(table[kMediaPlayerSetHwnd].names, "libvlc_video_set_parent,libvlc_media_player_set_hwnd");
-  EXPECT_STREQ(table[kLogIteratorNext].names, "libvlc_log_iterator_next");
-  EXPECT_STREQ(table[kExceptionClear].names, "libvlc_exception_clear");
-  EXPECT_STREQ(table[kPlaylistGetMediaPlayer].names, "libvlc_playlist_get_media_player");
-  EXPECT_STREQ(table[kClassicAddIntf].names, "VLC_AddIntf");
-  EXPECT_STREQ(table[kCurrentObject].names, "vlc_current_object");
-  EXPECT_STREQ(table[kVarSet].names, "__var_Set,var_Set");
-  EXPECT_STREQ(table[kVarChange].names, "__var_Change,var_Change");
-  EXPECT_STREQ(table[kObjectFind].names, "__vlc_object_find,vlc_object_find");
+  const std::pair<VlcEntryId, const char*> rows[] = {
+      {kVideoSetDeinterlace, "libvlc_video_set_deinterlace"},
+      {kMediaNewPath, "libvlc_media_new,libvlc_media_new_path"},
+      {kMediaNewLocation, "libvlc_media_new,libvlc_media_new_location"},
+      {kMediaPlayerSetHwnd, "libvlc_video_set_parent,libvlc_media_player_set_hwnd"},
+      {kLogIteratorNext, "libvlc_log_iterator_next"},
+      {kExceptionClear, "libvlc_exception_clear"},
+      {kPlaylistGetMediaPlayer, "libvlc_playlist_get_media_player"},
+      {kClassicAddIntf, "VLC_AddIntf"},
+      {kCurrentObject, "vlc_current_object"},
+      {kVarSet, "__var_Set,var_Set"},
+      {kVarChange, "__var_Change,var_Change"},
+      {kObjectFind, "__vlc_object_find,vlc_object_find"},
+  };
+  for (const auto& row : rows) EXPECT_STREQ(table[row.first].names, row.second);
   EXPECT_TRUE(table[kObjectFindName].fromCore && table[kObjectFindName].neverCalled);
   EXPECT_TRUE(table[kVarGet].neverCalled);
   EXPECT_FALSE(table[kVarSet].neverCalled);
@@ -89,12 +93,11 @@ TEST(VlcGroupApplies, EachLevelBindsItsGroups) {
   }
 }
 
-TEST(VlcEntryFromCore, OnlyFromLevelNineOn) {
-  const VlcEntry& varSet = VlcEntryTable()[kVarSet];
-  EXPECT_FALSE(VlcEntryFromCore(varSet, 8));  // level 8 has no libvlccore: libvlc exports them itself
-  EXPECT_TRUE(VlcEntryFromCore(varSet, 9));
-  EXPECT_TRUE(VlcEntryFromCore(varSet, 12));
-  EXPECT_FALSE(VlcEntryFromCore(VlcEntryTable()[kNew], 12));
+TEST(UsesVlcCore, OnlyFromLevelNineOn) {
+  EXPECT_FALSE(UsesVlcCore(true, 8));  // level 8 has no libvlccore: libvlc exports them itself
+  EXPECT_TRUE(UsesVlcCore(true, 9));
+  EXPECT_TRUE(UsesVlcCore(true, 12));
+  EXPECT_FALSE(UsesVlcCore(false, 12));
 }
 
 // A module that exports some names, recording every question.

@@ -39,16 +39,20 @@ TEST(VlcPluginPathArgument, BesideTheProgramOrInTheVlcFolder) {
 }
 
 TEST(VlcVolumeToSend, SquareRootScaleForTwoPointZeroOnly) {
-  EXPECT_EQ(VlcVolumeToSend(12, "2.0.8", 40), 89);
-  EXPECT_EQ(VlcVolumeToSend(12, "2.0.8", 200), 200);
-  EXPECT_EQ(VlcVolumeToSend(12, "2.0.8", 100), 141);
-  EXPECT_EQ(VlcVolumeToSend(12, "2.0.8", 0), 0);
-  EXPECT_EQ(VlcVolumeToSend(12, "2.0.8", -10), 0);  // no square root of a negative number
-  EXPECT_EQ(VlcVolumeToSend(12, "2.0.8", 400), 283);
-  EXPECT_EQ(VlcVolumeToSend(12, "2.1.0", 40), 40);
-  EXPECT_EQ(VlcVolumeToSend(12, "3.0.21", 40), 40);
-  EXPECT_EQ(VlcVolumeToSend(11, "2.0.8", 40), 40);
-  EXPECT_EQ(VlcVolumeToSend(9, "", 40), 40);
+  struct Row {
+    int level;
+    const char* version;
+    int volume;
+    int sent;
+  };
+  const Row rows[] = {
+      {12, "2.0.8", 40, 89},  {12, "2.0.8", 200, 200}, {12, "2.0.8", 100, 141}, {12, "2.0.8", 400, 283},
+      {12, "2.0.8", 0, 0},    {12, "2.0.8", -10, 0},  // no square root of a negative number
+      {12, "2.1.0", 40, 40},  {12, "3.0.21", 40, 40},  {11, "2.0.8", 40, 40},   {9, "", 40, 40},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(VlcVolumeToSend(row.level, row.version, row.volume), row.sent) << row.level << " " << row.version;
+  }
 }
 
 TEST(ShortVlcVersion, CutsAtTheFirstBlankAfterTheFirstCharacter) {

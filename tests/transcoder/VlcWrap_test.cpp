@@ -11,6 +11,9 @@
 
 namespace {
 
+// A folder of stand-in libraries that the build makes (tests/transcoder/CMakeLists.txt).
+std::string StandIn(const std::string& name) { return std::string(CORVANE_STAND_INS) + "stand-in-" + name + "/"; }
+
 // Binds the stand-in libraries that the build makes, copied into folders around a program folder of the test's.
 class VlcBindingTest : public ::testing::Test {
  protected:
@@ -18,12 +21,12 @@ class VlcBindingTest : public ::testing::Test {
 
   std::string Folder(const std::string& name) const { return temp_.Path(name) + platform::PathSeparator(); }
 
-  // Copies libvlc from the stand-in folder given and libvlccore from the complete set.
+  // Copies libvlc from the stand-in folder given and libvlccore from the same or, where it has none, the VLC 3 set.
   void Install(const std::string& from, const std::string& folder) const {
     std::filesystem::create_directories(folder);
-    const auto overwrite = std::filesystem::copy_options::overwrite_existing;
-    std::filesystem::copy_file(from + VlcLibraryFile(), folder + VlcLibraryFile(), overwrite);
-    std::filesystem::copy_file(CORVANE_STAND_IN_VLC + VlcCoreFile(), folder + VlcCoreFile(), overwrite);
+    std::filesystem::copy_file(from + VlcLibraryFile(), folder + VlcLibraryFile());
+    const bool hasCore = std::filesystem::exists(from + VlcCoreFile());
+    std::filesystem::copy_file((hasCore ? from : StandIn("vlc3")) + VlcCoreFile(), folder + VlcCoreFile());
   }
   static void Touch(const std::string& path) { ASSERT_TRUE(platform::WriteWholeFile(path, "")); }
 
@@ -46,7 +49,7 @@ std::string VersionOf(const VlcBinding& binding) {
 }
 
 TEST_F(VlcBindingTest, BindsTheLevelTwelveTableOfACopyBesideTheProgram) {
-  Install(CORVANE_STAND_IN_VLC, program_ + "Vlc" + platform::PathSeparator());
+  Install(StandIn("vlc3"), program_ + "Vlc" + platform::PathSeparator());
   VlcBinding binding = MakeBinding();
   const std::string directory = platform::CurrentDirectory();
 
@@ -67,10 +70,34 @@ TEST_F(VlcBindingTest, BindsTheLevelTwelveTableOfACopyBesideTheProgram) {
   EXPECT_EQ(binding.BindVlcApi(), 0);  // bound once for good
 }
 
+TEST_F(VlcBindingTest, LevelFollowsTheVersionTheLibrariesState) {
+  struct Row {
+    const char* standIn;
+    int level;
+  };
+  // The version resource of libvlccore on Windows, libvlc_get_version elsewhere.
+  const Row rows[] = {{"vlc10", 9}, {"vlc11", 11}, {"vlc20", 12}, {"vlc3", 12}, {"unversioned", 9}};
+  for (const Row& row : rows) {
+    program_ = Folder(std::string("program-") + row.standIn);
+    Install(StandIn(row.standIn), program_);
+    VlcBinding binding = MakeBinding();
+    EXPECT_TRUE(binding.LocateVlc()) << row.standIn;
+    EXPECT_EQ(binding.Folder(), program_) << row.standIn;
+    EXPECT_EQ(binding.ApiLevel(), row.level) << row.standIn;
+  }
+  // Without libvlccore: the oldest generation.
+  program_ = Folder("program-without-core");
+  Install(StandIn("vlc3"), program_);
+  std::filesystem::remove(program_ + VlcCoreFile());
+  VlcBinding binding = MakeBinding();
+  EXPECT_TRUE(binding.LocateVlc());
+  EXPECT_EQ(binding.ApiLevel(), 8);
+}
+
 TEST_F(VlcBindingTest, SkipMarkerHidesACopyAndTheSearchGoesOn) {
-  Install(CORVANE_STAND_IN_VLC, program_ + "Vlc" + platform::PathSeparator());
+  Install(StandIn("vlc3"), program_ + "Vlc" + platform::PathSeparator());
   Touch(program_ + "Vlc" + platform::PathSeparator() + ".skip");
-  Install(CORVANE_STAND_IN_VLC, program_ + "Vlc8" + platform::PathSeparator());
+  Install(StandIn("vlc3"), program_ + "Vlc8" + platform::PathSeparator());
   VlcBinding binding = MakeBinding();
   EXPECT_TRUE(binding.LocateVlc());
   EXPECT_EQ(binding.Folder(), program_ + "Vlc8" + platform::PathSeparator());
@@ -84,14 +111,31 @@ TEST_F(VlcBindingTest, SkipMarkerHidesACopyAndTheSearchGoesOn) {
 
 TEST_F(VlcBindingTest, InstallFolderFromTheRegistryGetsItsSeparator) {
   const std::string install = Folder("VideoLAN VLC");
-  Install(CORVANE_STAND_IN_VLC, install);
-  VlcBinding binding = MakeBinding({install.substr(0, install.size() - 1), ""});
+  Install(StandIn("vlc3"), install);
+  VlcBinding binding = MakeBinding();
+  EXPECT_FALSE(binding.LocateVlc());
+  // The registry answers with the folder as VLC's installer writes it, without the trailing separator.
+  binding.SetRegistryValues(ReadVlcRegistryValues([&](const std::string&, const std::string& value) {
+    return value == "InstallDir" ? install.substr(0, install.size() - 1) : std::string();
+  }));
   ASSERT_EQ(binding.BindVlcApi(), 0);
   EXPECT_EQ(binding.Folder(), install);
 }
 
+TEST(ProgramVlcLookupInputs, StartAtTheProgramsFolder) {
+  const VlcLookupInputs inputs = ProgramVlcLookupInputs();
+  const std::string program = platform::ProgramPath();
+  EXPECT_EQ(inputs.separator, platform::PathSeparator());
+  ASSERT_FALSE(inputs.programFolder.empty());
+  EXPECT_EQ(inputs.programFolder.back(), inputs.separator);
+  EXPECT_EQ(program.substr(0, inputs.programFolder.size()), inputs.programFolder);
+  EXPECT_EQ(program.find(inputs.separator, inputs.programFolder.size()), std::string::npos);
+  EXPECT_EQ(inputs.systemFolders, platform::SystemLibraryFolders());
+  EXPECT_TRUE(inputs.registry.installDir.empty() && inputs.registry.playerUninstall.empty());
+}
+
 TEST_F(VlcBindingTest, MissingEntryIsNamedAndTheNextAttemptStartsAfresh) {
-  Install(CORVANE_STAND_IN_VLC_WITHOUT_DEINTERLACE, program_ + "Vlc" + platform::PathSeparator());
+  Install(StandIn("incomplete"), program_ + "Vlc" + platform::PathSeparator());
   VlcBinding binding = MakeBinding();
 
   EXPECT_EQ(binding.BindVlcApi(), -2);
@@ -102,7 +146,7 @@ TEST_F(VlcBindingTest, MissingEntryIsNamedAndTheNextAttemptStartsAfresh) {
 
   // The next attempt searches again and binds a complete copy.
   Touch(program_ + "Vlc" + platform::PathSeparator() + ".skip");
-  Install(CORVANE_STAND_IN_VLC, program_ + "Vlc8" + platform::PathSeparator());
+  Install(StandIn("vlc3"), program_ + "Vlc8" + platform::PathSeparator());
   EXPECT_EQ(binding.BindVlcApi(), 0);
   EXPECT_EQ(binding.Folder(), program_ + "Vlc8" + platform::PathSeparator());
   EXPECT_EQ(VersionOf(binding), "3.0.99 Stand-in");

@@ -1,5 +1,6 @@
 /* Stand-ins for libvlc and libvlccore of VLC 3: every entry the binding looks up at level 12, under the names
-   VLC 3 exports, doing nothing. The binding tests load them from folders of their own. */
+   VLC 3 exports, doing nothing. The binding tests load them from folders of their own. STAND_IN_VERSION is the
+   text libvlc_get_version returns; without it the function is missing, as the version is then. */
 #ifdef _WIN32
 #define EXPORT __declspec(dllexport)
 #else
@@ -14,7 +15,9 @@ ENTRY(var_Set)
 ENTRY(var_Get)
 ENTRY(var_Change)
 #else
-EXPORT const char* libvlc_get_version(void) { return "3.0.99 Stand-in"; }
+#ifdef STAND_IN_VERSION
+EXPORT const char* libvlc_get_version(void) { return STAND_IN_VERSION; }
+#endif
 #ifndef STAND_IN_WITHOUT_DEINTERLACE
 ENTRY(libvlc_video_set_deinterlace)
 #endif
