@@ -53,7 +53,7 @@ class VlcBinding {
   VlcLookupInputs inputs_;
   VlcMessageSink showMessage_;
   platform::DynamicLibrary libvlc_;
-  platform::DynamicLibrary core_;  // stays unloaded at level 8
+  platform::DynamicLibrary core_;  // not used at level 8, which has no libvlccore
   std::string folder_;
   int level_ = 0;
   int loadError_ = 0;

@@ -21,10 +21,12 @@ class VlcBindingTest : public ::testing::Test {
 
   std::string Folder(const std::string& name) const { return temp_.Path(name) + platform::PathSeparator(); }
 
-  // Copies libvlc from the stand-in folder given and libvlccore from the same or, where it has none, the VLC 3 set.
-  void Install(const std::string& from, const std::string& folder) const {
+  // Copies libvlc from the stand-in folder given and, unless withCore says not to, libvlccore from the same or,
+  // where it has none, from the VLC 3 set.
+  void Install(const std::string& from, const std::string& folder, bool withCore = true) const {
     std::filesystem::create_directories(folder);
     std::filesystem::copy_file(from + VlcLibraryFile(), folder + VlcLibraryFile());
+    if (!withCore) return;
     const bool hasCore = std::filesystem::exists(from + VlcCoreFile());
     std::filesystem::copy_file((hasCore ? from : StandIn("vlc3")) + VlcCoreFile(), folder + VlcCoreFile());
   }
@@ -87,11 +89,46 @@ TEST_F(VlcBindingTest, LevelFollowsTheVersionTheLibrariesState) {
   }
   // Without libvlccore: the oldest generation.
   program_ = Folder("program-without-core");
-  Install(StandIn("vlc3"), program_);
-  std::filesystem::remove(program_ + VlcCoreFile());
+  Install(StandIn("vlc3"), program_, false);
   VlcBinding binding = MakeBinding();
   EXPECT_TRUE(binding.LocateVlc());
   EXPECT_EQ(binding.ApiLevel(), 8);
+}
+
+TEST_F(VlcBindingTest, OldestGenerationTakesEveryEntryFromLibvlc) {
+  Install(StandIn("classic"), program_, false);
+  VlcBinding binding = MakeBinding();
+  ASSERT_EQ(binding.BindVlcApi(), 0);
+  EXPECT_EQ(binding.ApiLevel(), 8);
+  EXPECT_TRUE(messages_.empty());
+  for (std::size_t i = 0; i < kVlcEntryTableSize; ++i) {
+    const VlcEntry& entry = VlcEntryTable()[i];
+    EXPECT_EQ(binding.Entry(entry.id) != nullptr, VlcGroupApplies(entry.group, 8)) << entry.names;
+  }
+}
+
+// A generation is refused as a whole when entries it needs are missing; every missing one is named, in table order.
+TEST_F(VlcBindingTest, GenerationWithoutItsEntriesIsRefusedNamingEachMissingOne) {
+  struct Row {
+    const char* standIn;
+    std::vector<std::string> missing;
+  };
+  const Row rows[] = {
+      {"vlc10",
+       {"libvlc_exception_clear,", "libvlc_playlist_add_extended,", "libvlc_playlist_clear,", "libvlc_playlist_play,",
+        "libvlc_playlist_get_media_player,", "__vlc_object_find,vlc_object_find,"}},
+      {"vlc11", {"__vlc_object_find,vlc_object_find,"}},
+  };
+  for (const Row& row : rows) {
+    program_ = Folder(std::string("program-") + row.standIn);
+    Install(StandIn(row.standIn), program_);
+    messages_.clear();
+    VlcBinding binding = MakeBinding();
+    EXPECT_EQ(binding.BindVlcApi(), -2) << row.standIn;
+    EXPECT_EQ(messages_, row.missing) << row.standIn;
+    EXPECT_EQ(binding.Folder(), "") << row.standIn;
+    EXPECT_EQ(binding.Entry(kNew), nullptr) << row.standIn;
+  }
 }
 
 TEST_F(VlcBindingTest, SkipMarkerHidesACopyAndTheSearchGoesOn) {
