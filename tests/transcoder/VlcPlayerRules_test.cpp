@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -56,11 +57,9 @@ TEST(VlcVolumeToSend, SquareRootScaleForTwoPointZeroOnly) {
 }
 
 TEST(ShortVlcVersion, CutsAtTheFirstBlankAfterTheFirstCharacter) {
-  EXPECT_EQ(ShortVlcVersion("3.0.21 Vetinari"), "3.0.21");
-  EXPECT_EQ(ShortVlcVersion("2.0.8 Twoflower"), "2.0.8");
-  EXPECT_EQ(ShortVlcVersion("1.1.11"), "1.1.11");
-  EXPECT_EQ(ShortVlcVersion(" 1.0 x"), " 1.0");
-  EXPECT_EQ(ShortVlcVersion(""), "");
+  const std::pair<const char*, const char*> rows[] = {
+      {"3.0.21 Vetinari", "3.0.21"}, {"2.0.8 Twoflower", "2.0.8"}, {"1.1.11", "1.1.11"}, {" 1.0 x", " 1.0"}, {"", ""}};
+  for (const auto& row : rows) EXPECT_EQ(ShortVlcVersion(row.first), row.second) << row.first;
 }
 
 TEST(VlcMuteState, ToggleOffOn) {
