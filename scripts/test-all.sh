@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config nettle-dev googletest python3 iproute2
-          util-linux g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 xvfb xauth)
+          util-linux g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 xvfb xauth
+          libvlc5 vlc-plugin-base)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 missing=()
@@ -79,7 +80,7 @@ rm -rf "$wineprefix"
 # Fuzzers: a fixed time each, from the committed seed corpus.
 fuzz_passed=0
 fuzz_failed=0
-for fuzzer in request_fuzzer settings_fuzzer; do
+for fuzzer in request_fuzzer settings_fuzzer transcoder_fuzzer; do
   echo "== $(date +%T) Fuzzing $fuzzer for ${fuzz_seconds}s"
   corpus=$(mktemp -d)
   [ -d "fuzz/corpus/${fuzzer%_fuzzer}" ] && cp -r "fuzz/corpus/${fuzzer%_fuzzer}/." "$corpus/"

@@ -1,0 +1,45 @@
+#pragma once
+// What the transcoder makes of one request: the hand-off text's fields, the libvlc options for the source, the
+// source address and the output chain that serves the stream over HTTP.
+#include <string>
+#include <utility>
+#include <vector>
+
+// The fields of a TranscoderRequestText, "239.1.2.3;1234;7782;192.168.0.10;": four fields, each ended by ";".
+struct TranscoderRequest {
+  std::string source;            // the multicast group, or exactly "tv" for the TV tuner
+  std::string port;              // the group's UDP port, or the tuner channel
+  std::string httpPort;          // the TCP port the stream is served on
+  std::string interfaceAddress;  // the interface to receive the multicast on
+};
+
+// The media address that plays nothing: starting it releases the current stream.
+inline constexpr const char* kIdleMrl = "???";
+
+// Fields in order, each up to the next ";". A field without its ";" is empty, and so are all after it; anything
+// after the fourth ";" is ignored.
+TranscoderRequest SplitTranscoderRequest(const std::string& text);
+
+// The text for the fields: each followed by ";".
+std::string JoinTranscoderRequest(const TranscoderRequest& request);
+
+bool IsTunerRequest(const TranscoderRequest& request);
+
+// The receiving interface: "0.0.0.0" and "127.0.0.1" name none and give "".
+std::string TranscoderInterface(const TranscoderRequest& request);
+
+using VlcOptionList = std::vector<std::pair<std::string, std::string>>;
+
+// The source's options, in the order they are set: the tuner's capture settings, or for a multicast group IPv4
+// and the interface (the interface as "miface" too from level 9 on; "" removes a previous one).
+VlcOptionList TranscoderSourceOptions(const TranscoderRequest& request, int level);
+
+// "dshow://" for the tuner, "udp://@" + group + ":" + port otherwise.
+std::string TranscoderSourceMrl(const TranscoderRequest& request);
+
+// The HTTP port as a number for the idle check: leading sign and digits, 0 without digits.
+int TranscoderActivePort(const TranscoderRequest& request);
+
+// The "sout" chain: the profile's "mux=" entry chooses the muxer ("asf" without one); whatever else the profile
+// holds becomes the transcode step; the stream is served on every local address at httpPort, taken as it is.
+std::string TranscoderOutputChain(const std::string& profile, const std::string& httpPort);

@@ -1,0 +1,116 @@
+#include "transcoder/VlcWrap.h"
+
+#include "platform/Files.h"
+#include "platform/UserMessage.h"
+
+namespace {
+
+constexpr const char* kVersionFunction = "libvlc_get_version";
+
+bool Exists(const std::string& path) { return platform::GetFileKind(path) == platform::FileKind::File; }
+
+}  // namespace
+
+std::string VlcLibraryFile() { return platform::SharedLibraryFileName("libvlc", 5); }
+std::string VlcCoreFile() { return platform::SharedLibraryFileName("libvlccore", 9); }
+
+VlcBinding::VlcBinding(VlcLookupInputs inputs, VlcMessageSink showMessage)
+    : inputs_(std::move(inputs)), showMessage_(std::move(showMessage)) {}
+
+bool VlcBinding::LocateVlc() {
+  const std::string found = FirstUsableVlcFolder(VlcSearchFolders(inputs_), VlcLibraryFile(), Exists);
+  if (!found.empty()) folder_ = found;
+  // Without a folder the names alone are tried, relative to the current directory.
+  const std::string core = folder_ + VlcCoreFile();
+  const bool coreExists = Exists(core);
+  const std::string version =
+      coreExists ? platform::LibraryVersionText(core, folder_ + VlcLibraryFile(), kVersionFunction) : std::string();
+  level_ = DecideVlcApiLevel(coreExists, version);
+  return !found.empty();
+}
+
+std::string VlcBinding::GetVlcFolder() {
+  if (folder_.empty()) LocateVlc();
+  return folder_;
+}
+
+int VlcBinding::LoadVlc() {
+  if (!libvlc_.IsOpen()) {
+    // libvlccore first: libvlc's own need for it is then met by the copy beside it, not by another one that the
+    // system's search happens to find.
+    core_.Open(VlcCoreFile());
+    libvlc_.Open(VlcLibraryFile());
+    if ((!libvlc_.IsOpen() || !core_.IsOpen()) && LocateVlc()) {
+      if (!core_.IsOpen() && Exists(folder_ + VlcCoreFile())) core_.Open(folder_ + VlcCoreFile());
+      if (!libvlc_.IsOpen() && Exists(folder_ + VlcLibraryFile())) libvlc_.Open(folder_ + VlcLibraryFile());
+    }
+  }
+  if (libvlc_.IsOpen()) return 0;
+  core_.Close();
+  folder_.clear();
+  loadError_ = -1;
+  return -1;
+}
+
+int VlcBinding::BindVlcEntry(const char* names, platform::LibraryFunction& function, bool fromCore) {
+  if (!libvlc_.IsOpen()) {
+    const int loaded = LoadVlc();
+    if (loaded != 0) return loaded;
+  }
+  const platform::DynamicLibrary& module = UsesVlcCore(fromCore, level_) ? core_ : libvlc_;
+  function = ResolveVlcEntry(names, [&module](const std::string& name) { return module.Find(name); });
+  if (function != nullptr) return 0;
+  showMessage_(MissingVlcEntryText(names));
+  loadError_ = -2;
+  return -2;
+}
+
+int VlcBinding::BindVlcApi() {
+  if (bound_) return 0;
+  loadError_ = 0;
+  // From the VLC folder, loads by name alone and the libraries' own dependencies resolve there. A failed change
+  // leaves the search as it is.
+  const std::string previous = platform::CurrentDirectory();
+  const std::string folder = GetVlcFolder();
+  if (!folder.empty()) platform::ChangeCurrentDirectory(folder);
+  if (LoadVlc() == 0) {
+    const VlcEntry* table = VlcEntryTable();
+    for (std::size_t i = 0; i < kVlcEntryTableSize; ++i) {
+      // A missing entry does not stop the others: each one missing is named.
+      if (VlcGroupApplies(table[i].group, level_)) BindVlcEntry(table[i].names, entries_[i], table[i].fromCore);
+    }
+  }
+  const int result = loadError_;
+  if (!previous.empty()) platform::ChangeCurrentDirectory(previous);
+  if (result == 0) {
+    bound_ = true;
+  } else {
+    Unload();
+    folder_.clear();
+  }
+  return result;
+}
+
+void VlcBinding::Unload() {
+  for (platform::LibraryFunction& entry : entries_) entry = nullptr;
+  libvlc_.Close();
+  core_.Close();
+}
+
+VlcLookupInputs ProgramVlcLookupInputs() {
+  VlcLookupInputs inputs;
+  inputs.separator = platform::PathSeparator();
+  const std::string program = platform::ProgramPath();
+  const std::size_t end = program.rfind(inputs.separator);
+  if (end != std::string::npos) inputs.programFolder = program.substr(0, end + 1);
+  inputs.systemFolders = platform::SystemLibraryFolders();
+  return inputs;
+}
+
+VlcBinding& ProcessVlcBinding() {
+  // Never destroyed: a bound libvlc stays loaded for the process, and its threads may run until the very end.
+  static VlcBinding* const binding = new VlcBinding(ProgramVlcLookupInputs(), [](const std::string& text) {
+    platform::ShowUserMessage(0, text, std::string(), platform::MessageIcon::kNone);
+  });
+  return *binding;
+}
