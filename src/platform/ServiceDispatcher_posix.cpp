@@ -88,7 +88,7 @@ bool RunServiceDispatcher(const std::vector<std::string>& names, ServiceEntryFun
     const timespec wait{0, 100 * 1000 * 1000};
     const int signal = sigtimedwait(&controls, nullptr, &wait);
     const std::uint32_t code = signal > 0 ? ControlCodeOfSignal(signal) : 0;
-    if (code != 0) dispatcher.receiver.load()->OnServiceControl(code);
+    if (code != 0 && !dispatcher.stopped) dispatcher.receiver.load()->OnServiceControl(code);
   }
   service.join();
   return true;
@@ -102,7 +102,7 @@ std::uintptr_t RegisterServiceControlReceiver(const std::string&, ServiceControl
 bool ReportServiceStatusRecord(std::uintptr_t, const ServiceStatusRecord& status) {
   Dispatcher& dispatcher = TheDispatcher();
   const bool sent = Notify(dispatcher, NotifyText(status));
-  dispatcher.acceptsControls = status.controlsAccepted != 0;
+  dispatcher.acceptsControls = status.controlsAccepted != 0 && status.currentState != kServiceStopped;
   if (status.currentState == kServiceStopped) dispatcher.stopped = true;
   return sent;
 }

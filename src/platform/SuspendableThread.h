@@ -24,6 +24,8 @@ class SuspendableThread {
   bool Resume();
   // Returns once the thread has stopped (on Linux; Windows stops it asynchronously).
   bool Suspend();
+  // Waits until the body has returned; returns at once when it never began.
+  void WaitUntilEnded();
   // Ends the thread where it stands without unwinding it. On Linux a thread cannot be ended alone:
   // it is held for good and goes with the process.
   void Terminate();

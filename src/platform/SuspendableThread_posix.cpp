@@ -95,6 +95,7 @@ void* RunThread(void* parameter) {
   pthread_sigmask(SIG_BLOCK, &hold, nullptr);
   const std::lock_guard<std::mutex> guard(state->lock);
   state->finished = true;
+  state->changed.notify_all();
   return nullptr;
 }
 
@@ -190,6 +191,13 @@ bool SuspendableThread::Suspend() {
   if (pthread_kill(state.thread, HoldSignal()) != 0) return false;
   WaitUntilHeld(state);
   return true;
+}
+
+void SuspendableThread::WaitUntilEnded() {
+  if (!Valid()) return;
+  State& state = *state_;
+  std::unique_lock<std::mutex> guard(state.lock);
+  state.changed.wait(guard, [&state] { return !state.started || state.finished; });
 }
 
 void SuspendableThread::Terminate() {

@@ -54,6 +54,10 @@ bool SuspendableThread::Resume() {
 
 bool SuspendableThread::Suspend() { return Valid() && SuspendThread(state_->handle.Get()) != static_cast<DWORD>(-1); }
 
+void SuspendableThread::WaitUntilEnded() {
+  if (Valid() && state_->everResumed) WaitForSingleObject(state_->handle.Get(), INFINITE);
+}
+
 void SuspendableThread::Terminate() {
   if (Valid()) TerminateThread(state_->handle.Get(), 0);
 }

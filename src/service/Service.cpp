@@ -43,6 +43,11 @@ ServiceObject::ServiceObject(const std::string& name, const std::string& display
   status_.currentState = kServiceStopped;
 }
 
+ServiceObject::~ServiceObject() {
+  // Having reported stopped, the pump may still be ending the worker.
+  if (status_.currentState == kServiceStopped) pump_.WaitUntilEnded();
+}
+
 void ServiceObject::ReportStatus(std::uint32_t state, std::uint32_t win32ExitCode, std::uint32_t waitHint,
                                  std::uint32_t serviceSpecificExitCode) {
   status_ = NextStatus(status_, acceptedControls, state, win32ExitCode, waitHint, serviceSpecificExitCode);
@@ -61,8 +66,8 @@ void ServiceObject::Execute() {
 void ServiceObject::OnServiceControl(std::uint32_t code) { PostToPump(kServiceControlMessage, code); }
 
 void ServiceObject::PostToPump(std::uint32_t message, std::uintptr_t parameter) {
-  // Fails while the pump has no queue yet (before the service has started).
-  while (!PostThreadMessageTo(pump_.Id(), message, parameter)) SleepMilliseconds(kPostRetryMs);
+  // Fails while the pump has no queue yet (before the service has started), and after it has ended.
+  while (!PostThreadMessageTo(pump_.Id(), message, parameter) && !pumpEnded_) SleepMilliseconds(kPostRetryMs);
 }
 
 void ServiceObject::RunWorker() {
@@ -126,6 +131,7 @@ bool ServiceObject::Perform(const std::vector<PumpStep>& steps, std::uint32_t co
         break;
       case PumpStep::EndThreads:
         worker_.Terminate();
+        pumpEnded_ = true;
         return false;
       default:
         ReportStatus(ReportedState(step), 0, 0);

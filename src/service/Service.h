@@ -2,6 +2,7 @@
 // The service host: the process's services under the system's service manager. Each ServiceObject has
 // its status record, its hooks, a worker thread for the execute hook and a control pump thread that
 // performs every state change after the start.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -42,7 +43,8 @@ class ServiceObject : public platform::ServiceControlReceiver {
   ServiceObject(const std::string& name, const std::string& displayName);
   ServiceObject(const ServiceObject&) = delete;
   ServiceObject& operator=(const ServiceObject&) = delete;
-  virtual ~ServiceObject() = default;
+  // Release a service only before it starts or after it has stopped.
+  virtual ~ServiceObject();
 
   const std::string& Name() const { return name_; }
   const std::string& DisplayName() const { return displayName_; }
@@ -60,7 +62,8 @@ class ServiceObject : public platform::ServiceControlReceiver {
                     std::uint32_t serviceSpecificExitCode = 0);
   // Starts the control pump, calls the start hook, reports running and starts the worker.
   virtual void Execute();
-  // The manager's control request: posted to the control pump, again every 500 ms until the pump has a queue.
+  // The manager's control request: posted to the control pump, again every 500 ms until the pump has a queue
+  // (or has ended).
   void OnServiceControl(std::uint32_t code) override;
 
  private:
@@ -77,6 +80,8 @@ class ServiceObject : public platform::ServiceControlReceiver {
   std::vector<std::string> arguments_;
   std::uintptr_t statusHandle_ = 0;
   platform::ServiceStatusRecord status_;
+  // Set by the pump before it ends, so that nobody waits for it to take a message any more.
+  std::atomic<bool> pumpEnded_{false};
   platform::SuspendableThread worker_;
   platform::SuspendableThread pump_;
 };

@@ -21,6 +21,14 @@ void WaitWhileStopPending(ServiceControl& control) {
   }
 }
 
+// Releases control; a step that failed shows the system's text for the last error.
+bool ReleaseAndShowFailure(ServiceControl& control, bool succeeded) {
+  const std::string error = succeeded ? std::string() : LastErrorText();
+  control.Release();
+  if (!succeeded) ServiceMessage(error);
+  return succeeded;
+}
+
 // Opens this program's service, or shows why it could not.
 bool OpenProxyService(ServiceControl& control) {
   control.Open(kServiceName, kServiceAllAccess);
@@ -103,21 +111,13 @@ bool RemoveService() {
   if (!OpenProxyService(control)) return false;
   control.Stop();
   WaitWhileStopPending(control);
-  const bool deleted = control.Delete();
-  const std::string error = deleted ? std::string() : LastErrorText();
-  control.Release();
-  if (!deleted) ServiceMessage(error);
-  return deleted;
+  return ReleaseAndShowFailure(control, control.Delete());
 }
 
 bool StartService() {
   ServiceControl control;
   if (!OpenProxyService(control)) return false;
-  const bool started = control.Start({"param1", "param2", "param3"});
-  const std::string error = started ? std::string() : LastErrorText();
-  control.Release();
-  if (!started) ServiceMessage(error);
-  return started;
+  return ReleaseAndShowFailure(control, control.Start({"param1", "param2", "param3"}));
 }
 
 void StopService() {

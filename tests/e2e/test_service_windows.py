@@ -13,8 +13,9 @@ import tempfile
 import threading
 import unittest
 
-from corvane_harness import (SLOW, STREAM_HEADER, WINDOWS, WINE, Client, MulticastSender, Proxy, StreamCheck,
-                             exchange, free_tcp_port, require_program, settings_text)
+from corvane_harness import (SLOW, WINDOWS, WINE, MulticastSender, Proxy, exchange, free_tcp_port,
+                             require_program, settings_text)
+from service_harness import assert_served_after_continue, held_request, open_stream, wait_answering
 
 DRIVER = os.environ.get("CORVANE_SERVICE_DRIVER", "")
 
@@ -118,6 +119,7 @@ class WindowsServiceTest(unittest.TestCase):
         installed = self.run_program("/install")
         self.assertEqual((installed.returncode, installed.stdout, installed.stderr), (0, b"", b""))
         self.assertEqual(self.driver.wait(RUNNING), (RUNNING, 0, ALL_CONTROLS, 0, 0))
+        return wait_answering(self.port)
 
     def assert_refused(self):
         with self.assertRaises(OSError):
@@ -125,14 +127,13 @@ class WindowsServiceTest(unittest.TestCase):
 
     def test_install_registers_the_service_and_starts_the_proxy(self):
         self.assertTrue(str(self.driver.query()).startswith("message Can not obtain service handle, "))
-        self.install_and_wait_running()
+        status = self.install_and_wait_running()
         config = self.driver.command("config")[0]
         # Wine keeps ImagePath as REG_SZ where Windows writes REG_EXPAND_SZ, so its type is not checked here.
         self.assertRegex(config, r"^config type=272 start=2 error=1 imagepathtype=\d+ group= account=LocalSystem "
                                  r"display=Corvane path=(.*)$")
         self.assertEqual(config.split(" path=", 1)[1], '"%s" /service' % self.windows_path)
 
-        status = exchange(self.port, b"GET /status HTTP/1.0\r\n\r\n")
         self.assertTrue(status.startswith(b"HTTP/1.0 200 OK \r\n"), status[:100])
         self.assertIn(b"PROXY message : Start listening at 0.0.0.0:%d (MultiCast at 0.0.0.0)" % self.port, status)
 
@@ -143,21 +144,14 @@ class WindowsServiceTest(unittest.TestCase):
     def test_pause_holds_new_connections_while_streams_flow_until_continue(self):
         self.install_and_wait_running()
         with MulticastSender("239.255.40.1", 5040, 40) as sender:
-            stream_client = Client(self.port)
-            self.addCleanup(stream_client.close)
-            stream_client.send(b"GET /udp/239.255.40.1:5040 HTTP/1.0\r\n\r\n")
-            self.assertEqual(stream_client.receive_exactly(len(STREAM_HEADER)), STREAM_HEADER)
-            stream = StreamCheck(stream_client, 40).read_until(sender.next_sequence + 20)
+            stream = open_stream(self, self.port, sender)
 
             (sent, _), _ = self.driver.control(2)
             self.assertTrue(sent)
             # Checkpoint 2: pause pending (1) came first.
             self.assertEqual(self.driver.wait(PAUSED), (PAUSED, 2, ALL_CONTROLS, 0, 0))
 
-            waiting = Client(self.port)
-            self.addCleanup(waiting.close)
-            waiting.send(b"GET /status HTTP/1.0\r\n\r\n")
-            self.assertIsNone(waiting.receive_some(timeout=3), "a new connection was served while paused")
+            waiting = held_request(self, self.port)
             stream.read_until(sender.next_sequence + 100)
             self.assertEqual(stream.problems, [])
 
@@ -175,8 +169,7 @@ class WindowsServiceTest(unittest.TestCase):
             (sent, _), _ = self.driver.control(3)
             self.assertTrue(sent)
             self.assertEqual(self.driver.wait(RUNNING), (RUNNING, 0, ALL_CONTROLS, 0, 0))
-            reply = waiting.receive_until_closed()
-            self.assertTrue(reply.startswith(b"HTTP/1.0 200 OK \r\n"), reply[:100])
+            assert_served_after_continue(self, waiting, self.port)
             stream.read_until(sender.next_sequence + 20)
             self.assertEqual(stream.problems, [])
 

@@ -6,25 +6,13 @@
 #include <memory>
 
 #include "platform/Thread.h"
+#include "test_support/Ticks.h"
 #include "platform/ThreadMessages.h"
 
 namespace {
 
 using platform::SleepMilliseconds;
 using platform::SuspendableThread;
-
-bool Moves(const std::atomic<long>& ticks) {
-  const long start = ticks;
-  for (int i = 0; i < 10000 && ticks == start; ++i) SleepMilliseconds(1);
-  return ticks != start;
-}
-
-bool StandsStill(const std::atomic<long>& ticks) {
-  SleepMilliseconds(50);
-  const long start = ticks;
-  SleepMilliseconds(300);
-  return ticks == start;
-}
 
 TEST(SuspendableThreadTest, SuspensionsCountAndEachNeedsItsResume) {
   auto ticks = std::make_shared<std::atomic<long>>(0);

@@ -9,42 +9,14 @@ namespace {
 using platform::SystemdUnitText;
 using platform::UnitExecStart;
 
+// The whole text is compared, and checked by systemd-analyze, in tests/e2e/test_service_linux.py.
 TEST(SystemdUnitTest, UnitRunsTheQuotedProgramAsANotifyService) {
-  EXPECT_EQ(SystemdUnitText("Corvane", "/opt/my tv/corvane", "/service"),
-            "[Unit]\n"
-            "Description=Corvane\n"
-            "Wants=network-online.target\n"
-            "After=network-online.target\n"
-            "\n"
-            "[Service]\n"
-            "Type=notify\n"
-            "ExecStart=\"/opt/my tv/corvane\" /service\n"
-            "Restart=on-failure\n"
-            "RestartSec=5\n"
-            "Nice=-10\n"
-            "DynamicUser=yes\n"
-            "AmbientCapabilities=CAP_NET_BIND_SERVICE\n"
-            "CapabilityBoundingSet=CAP_NET_BIND_SERVICE\n"
-            "NoNewPrivileges=yes\n"
-            "ProtectSystem=strict\n"
-            "ProtectHome=read-only\n"
-            "PrivateTmp=yes\n"
-            "PrivateDevices=yes\n"
-            "ProtectKernelTunables=yes\n"
-            "ProtectKernelModules=yes\n"
-            "ProtectKernelLogs=yes\n"
-            "ProtectControlGroups=yes\n"
-            "ProtectClock=yes\n"
-            "ProtectHostname=yes\n"
-            "RestrictAddressFamilies=AF_INET AF_UNIX AF_NETLINK\n"
-            "RestrictNamespaces=yes\n"
-            "RestrictRealtime=yes\n"
-            "RestrictSUIDSGID=yes\n"
-            "LockPersonality=yes\n"
-            "SystemCallArchitectures=native\n"
-            "\n"
-            "[Install]\n"
-            "WantedBy=multi-user.target\n");
+  const std::string unit = SystemdUnitText("Corvane", "/opt/my tv/corvane", "/service");
+  for (const char* line :
+       {"\nDescription=Corvane\n", "\nType=notify\n", "\nExecStart=\"/opt/my tv/corvane\" /service\n",
+        "\nRestart=on-failure\n", "\nAmbientCapabilities=CAP_NET_BIND_SERVICE\n", "\nWantedBy=multi-user.target\n"}) {
+    EXPECT_NE(unit.find(line), std::string::npos) << line;
+  }
 }
 
 TEST(SystemdUnitTest, ImagePathComesBackFromTheUnit) {
