@@ -76,4 +76,6 @@ void WriteStandardOutputLine(const std::string& line) {
   }
 }
 
+bool StandardOutputIsSystemLog() { return false; }
+
 }  // namespace platform

@@ -11,4 +11,10 @@ void ShowUserMessage(std::uintptr_t /*owner*/, const std::string& text, const st
   std::fflush(stderr);
 }
 
+void ReportToUser(const std::string& /*caption*/, const std::string& text) {
+  const std::string line = text + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
+}
+
 }  // namespace platform

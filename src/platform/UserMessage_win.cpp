@@ -5,8 +5,20 @@
 namespace platform {
 
 void ShowUserMessage(std::uintptr_t owner, const std::string& text, const std::string& caption, MessageIcon icon) {
-  const UINT style = MB_OK | (icon == MessageIcon::kExclamation ? MB_ICONEXCLAMATION : 0);
+  UINT style = MB_OK;
+  if (icon == MessageIcon::kExclamation) style |= MB_ICONEXCLAMATION;
+  if (icon == MessageIcon::kInformation) style |= MB_ICONINFORMATION;
   MessageBoxA(reinterpret_cast<HWND>(owner), text.c_str(), caption.empty() ? nullptr : caption.c_str(), style);
+}
+
+void ReportToUser(const std::string& caption, const std::string& text) {
+  const HANDLE errors = GetStdHandle(STD_ERROR_HANDLE);
+  if (errors != nullptr && errors != INVALID_HANDLE_VALUE && GetFileType(errors) != FILE_TYPE_UNKNOWN) {
+    const std::string line = text + "\r\n";
+    DWORD written = 0;
+    if (WriteFile(errors, line.data(), static_cast<DWORD>(line.size()), &written, nullptr)) return;
+  }
+  ShowUserMessage(0, text, caption, MessageIcon::kInformation);
 }
 
 }  // namespace platform

@@ -18,7 +18,8 @@ ProxyRunResult ProxyRunner() {
 
   const bool console = HasSwitch("/cons") && !HasSwitch("/service");
   if (console) platform::OpenConsole(kProductTitle);
-  SetConsoleLogEnabled(console);
+  // A service under systemd writes its log to the journal too.
+  SetConsoleLogEnabled(console || platform::StandardOutputIsSystemLog());
 
   if (HasSwitch("/service")) platform::SetHighProcessPriority();
 

@@ -2,6 +2,7 @@
 
 #include "platform/Console.h"
 #include "startup/ProxyRunner.h"
+#include "startup/ServiceModes.h"
 
 namespace {
 
@@ -18,11 +19,14 @@ int RunSelectedMode(RunMode mode) {
     case RunMode::Transcoder:
       return ReportMissingMode("transcoder");
     case RunMode::Service:
-      return ReportMissingMode("service");
+      return RunServiceMode();
     case RunMode::User:
       // A second start of the same copy ends quietly; a listener that could not start is a failure.
       return ProxyRunner() == ProxyRunResult::ListenerFailed ? 1 : 0;
     case RunMode::ControlPanel:
+      // The service switches need no window.
+      if (HasSwitch("/install")) return InstallServiceMode();
+      if (HasSwitch("/remove")) return RemoveServiceMode();
       return ReportMissingMode("control panel");
   }
   return 0;

@@ -1,0 +1,19 @@
+#pragma once
+// The run modes that deal with the service: running as it, and installing or removing it without a window.
+#include <cstdint>
+
+#include "startup/ProxyRunner.h"
+
+// Service-specific exit codes of the service when the proxy could not serve.
+inline constexpr std::uint32_t kServiceExitListenerFailed = 1;
+inline constexpr std::uint32_t kServiceExitAlreadyRunning = 2;
+
+std::uint32_t ServiceExitCode(ProxyRunResult result);
+
+// /service: the proxy as the service "corvane" until the manager stops it. 0 also when no manager started
+// the process (a start from a prompt ends quietly); 1 when the service stopped because it could not serve.
+int RunServiceMode();
+
+// /install: installs the service and starts it. /remove: stops and removes it. 0 when all went well.
+int InstallServiceMode();
+int RemoveServiceMode();
