@@ -2,9 +2,7 @@
 
 #include <chrono>
 
-#include "base/TextUtil.h"
 #include "platform/Files.h"
-#include "netutil/InterfaceSelect.h"
 #include "proxy/Relay.h"
 #include "proxy/Replies.h"
 #include "proxy/RequestHead.h"
@@ -45,65 +43,47 @@ bool ReadRequestHead(ClientThread& client, RequestHead& head) {
 void EndConnection(ClientThread& client) {
   client.clientSocket.Close();
   client.Log("] Connection closed, thread terminated");
-  client.firstRequestLine.clear();
   client.multicastSocket.Close();
 }
 
-// Streams, HEAD answers and malformed requests.
-void ServeStreamRequest(ClientThread& client) {
-  if (IsHeadRequest(client.firstRequestLine)) {
-    SendReply(client, 200);
-    client.Log("] Thread terminating, HEAD-responce");
-    return;
-  }
-  if (client.requestPath.empty() || client.groupAddress.empty() || client.groupPortText.empty()) {
-    SendReply(client, 400);
-    client.Log("] Thread terminating, unknown HTTP-request");
-    return;
-  }
-  client.Log("] Source: " + client.groupAddress + ":" + client.groupPortText);
-  client.interfaceText = SelectMulticastInterface(client.interfaceText, client.groupAddress);
-  if (client.transcoder || client.groupAddress == "tv") {
-    HandOffToTranscoder(client);
-    return;
-  }
-  RelayStream(client);
-}
-
-void RouteRequest(ClientThread& client) {
-  const std::string path = ExtractRequestPath(client.firstRequestLine);
-  if (path.empty()) {
-    ServeStreamRequest(client);
-    return;
-  }
-  client.requestPath = NormaliseRequestPath(path);
-  // The folder only matters to paths under "/html/"; streams need not look for it.
-  const bool staticFolder = StartsWith(client.requestPath, "/html/") &&
-                            platform::GetFileKind(StaticFolder()) == platform::FileKind::Directory;
-  switch (RoutePath(client.requestPath, staticFolder)) {
-    case Route::RootRedirect:
-      SendRootRedirect(client);
+void CarryOut(ClientThread& client, const RequestHead& head, const RequestDecision& decision) {
+  switch (decision.action) {
+    case RequestAction::RootRedirect:
+      SendRootRedirect(client, head.host, head.hostPort);
       client.Log("] Redirect to status or html sent");
       return;
-    case Route::Status:
+    case RequestAction::StatusPage:
       SendStatusPage(client);
       client.Log("] Thread terminating, HTTP-status data sent");
       return;
-    case Route::StaticFile:
-      SendStaticFile(client);
+    case RequestAction::StaticFile:
+      SendStaticFile(client, decision.path);
       client.Log("] Thread terminating, static html data sent");
       return;
-    case Route::Stream: {
-      const StreamTarget target = ParseStreamPath(client.requestPath);
-      client.groupAddress = target.group;
-      client.groupPortText = target.portText;
-      client.groupPort = target.port;
-      ServeStreamRequest(client);
-      return;
-    }
-    case Route::NotFound:
+    case RequestAction::NotFound:
       SendReply(client, 404);
       client.Log("] Thread terminating, unknown GET-request");
+      return;
+    case RequestAction::HeadReply:
+      SendReply(client, 200);
+      client.Log("] Thread terminating, HEAD-responce");
+      return;
+    case RequestAction::BadRequest:
+      SendReply(client, 400);
+      client.Log("] Thread terminating, unknown HTTP-request");
+      return;
+    case RequestAction::TranscoderHandOff:
+    case RequestAction::Relay:
+      client.Log("] Source: " + decision.group + ":" + decision.groupPortText);
+      client.groupAddress = decision.group;
+      client.groupPortText = decision.groupPortText;
+      client.groupPort = decision.groupPort;
+      client.interfaceText = decision.interfaceText;
+      if (decision.action == RequestAction::Relay) {
+        RelayStream(client);
+      } else {
+        HandOffToTranscoder(client);
+      }
       return;
   }
 }
@@ -117,10 +97,10 @@ void ServeClient(ClientThread& client) {
     EndConnection(client);
     return;
   }
-  client.firstRequestLine = head.firstLine;
-  client.host = head.host;
-  client.hostPort = head.hostPort;
-  client.Log("] Request: " + RequestLineForLog(client.firstRequestLine));
-  RouteRequest(client);
+  client.Log("] Request: " + RequestLineForLog(head.firstLine));
+  const RequestDecision decision = DecideRequest(head, client.interfaceText, client.transcoder, [] {
+    return platform::GetFileKind(StaticFolder()) == platform::FileKind::Directory;
+  });
+  CarryOut(client, head, decision);
   EndConnection(client);
 }

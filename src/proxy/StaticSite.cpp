@@ -53,9 +53,9 @@ std::string StaticFolderFor(const std::string& programPath) { return ReplaceExte
 
 std::string StaticFolder() { return StaticFolderFor(platform::ProgramPath()); }
 
-void SendRootRedirect(ClientThread& client) {
+void SendRootRedirect(ClientThread& client, const std::string& host, const std::string& hostPort) {
   const bool site = platform::GetFileKind(JoinWithSeparator(StaticFolder(), "/index.html")) == platform::FileKind::File;
-  SendReply(client, 302, "http://" + client.host + ":" + client.hostPort + (site ? "/html/" : "/status"));
+  SendReply(client, 302, "http://" + host + ":" + hostPort + (site ? "/html/" : "/status"));
 }
 
 std::string StatusReplyText(const std::string& logText, const std::string& serverSignature) {
@@ -91,8 +91,8 @@ std::string StaticFileHeader(const std::string& contentType, std::int64_t size, 
          "\r\nContent-Length: " + std::to_string(size) + "\r\n\r\n";
 }
 
-void SendStaticFile(ClientThread& client) {
-  const std::string relative = MapStaticPath(client.requestPath);
+void SendStaticFile(ClientThread& client, const std::string& requestPath) {
+  const std::string relative = MapStaticPath(requestPath);
   const std::string folder = StaticFolder();
   const std::string fileName = JoinWithSeparator(folder, relative);
   platform::InputFile file;

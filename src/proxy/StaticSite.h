@@ -9,9 +9,11 @@
 std::string StaticFolderFor(const std::string& programPath);
 std::string StaticFolder();
 
-void SendRootRedirect(ClientThread& client);
+// host and hostPort as the request's "Host:" header named them.
+void SendRootRedirect(ClientThread& client, const std::string& host, const std::string& hostPort);
 void SendStatusPage(ClientThread& client);
-void SendStaticFile(ClientThread& client);
+// requestPath begins with "/html/".
+void SendStaticFile(ClientThread& client, const std::string& requestPath);
 
 std::string StatusReplyText(const std::string& logText, const std::string& serverSignature);
 // The path below the folder: "../" removed, "/html" dropped, at most 1024 characters, "/" -> "/index.html".
