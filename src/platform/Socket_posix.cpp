@@ -5,8 +5,6 @@
 #include <chrono>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -101,14 +99,6 @@ std::string PeerAddressText(SocketHandle socket) {
   return InetNtoa(peer.sin_addr.s_addr);
 }
 
-Socket ConnectIPv4(std::uint32_t address, std::uint16_t port) {
-  Socket result = CreateTcpSocket();
-  if (!result.Valid()) return result;
-  const sockaddr_in remote = IPv4Address(address, port);
-  if (connect(Fd(result.Get()), reinterpret_cast<const sockaddr*>(&remote), sizeof remote) != 0) result.Close();
-  return result;
-}
-
 namespace {
 
 int ReceiveWithFlags(SocketHandle socket, void* buffer, std::size_t size, int flags) {
@@ -124,13 +114,13 @@ int Peek(SocketHandle socket, void* buffer, std::size_t size) {
   return ReceiveWithFlags(socket, buffer, size, MSG_PEEK);
 }
 
+namespace {
+
 int Send(SocketHandle socket, const void* data, std::size_t size) {
   // A peer that went away must fail the send, not end the process with SIGPIPE.
   const ssize_t count = RetryOnEintr([&] { return send(Fd(socket), data, size, MSG_NOSIGNAL); });
   return count < 0 ? -1 : static_cast<int>(count);
 }
-
-namespace {
 
 // The SO_SNDTIMEO of a socket; zero when it has none.
 std::chrono::milliseconds SendTimeout(SocketHandle socket) {
@@ -178,37 +168,5 @@ bool LeaveGroup(SocketHandle socket, std::uint32_t group, std::uint32_t interfac
 }
 
 bool DeliverOnlyOwnGroups(SocketHandle socket) { return SetIntOption(socket, IPPROTO_IP, IP_MULTICAST_ALL, 0); }
-
-bool SetMulticastSender(SocketHandle socket, std::uint32_t interfaceAddress, int ttl) {
-  in_addr outgoing{};
-  outgoing.s_addr = interfaceAddress;
-  return setsockopt(Fd(socket), IPPROTO_IP, IP_MULTICAST_IF, &outgoing, sizeof outgoing) == 0 &&
-         SetIntOption(socket, IPPROTO_IP, IP_MULTICAST_TTL, ttl);
-}
-
-bool SendTo(SocketHandle socket, const void* data, std::size_t size, std::uint32_t address, std::uint16_t port) {
-  const sockaddr_in remote = IPv4Address(address, port);
-  const ssize_t count = RetryOnEintr([&] {
-    return sendto(Fd(socket), data, size, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&remote), sizeof remote);
-  });
-  return count >= 0 && static_cast<std::size_t>(count) == size;
-}
-
-long BytesAvailable(SocketHandle socket) {
-  int count = 0;
-  if (ioctl(Fd(socket), FIONREAD, &count) != 0) return -1;
-  return count;
-}
-
-int WaitReadable(SocketHandle socket, int timeoutMilliseconds) {
-  pollfd entry{};
-  entry.fd = Fd(socket);
-  entry.events = POLLIN;
-  const int result = RetryOnEintr([&] { return poll(&entry, 1, timeoutMilliseconds < 0 ? -1 : timeoutMilliseconds); });
-  if (result <= 0) return result < 0 ? -1 : 0;
-  if (entry.revents & POLLNVAL) return -1;
-  // A closed or failed socket counts as readable, as select() reports it: the next receive tells which.
-  return 1;
-}
 
 }  // namespace platform

@@ -89,16 +89,6 @@ std::string PeerAddressText(SocketHandle socket) {
   return InetNtoa(peer.sin_addr.s_addr);
 }
 
-Socket ConnectIPv4(std::uint32_t address, std::uint16_t port) {
-  Socket connection = CreateTcpSocket();
-  if (!connection.Valid()) return connection;
-  const sockaddr_in remote = MakeAddress(address, port);
-  if (connect(AsSocket(connection.Get()), reinterpret_cast<const sockaddr*>(&remote), sizeof remote) != 0) {
-    return Socket();
-  }
-  return connection;
-}
-
 int Receive(SocketHandle socket, void* buffer, std::size_t size) {
   const int count = recv(AsSocket(socket), static_cast<char*>(buffer), ClampedLength(size), 0);
   return count == SOCKET_ERROR ? -1 : count;
@@ -109,10 +99,14 @@ int Peek(SocketHandle socket, void* buffer, std::size_t size) {
   return count == SOCKET_ERROR ? -1 : count;
 }
 
+namespace {
+
 int Send(SocketHandle socket, const void* data, std::size_t size) {
   const int count = send(AsSocket(socket), static_cast<const char*>(data), ClampedLength(size), 0);
   return count == SOCKET_ERROR ? -1 : count;
 }
+
+}  // namespace
 
 bool SendAll(SocketHandle socket, const void* data, std::size_t size) {
   const char* next = static_cast<const char*>(data);
@@ -157,40 +151,5 @@ bool LeaveGroup(SocketHandle socket, std::uint32_t group, std::uint32_t interfac
 }
 
 bool DeliverOnlyOwnGroups(SocketHandle) { return true; }
-
-bool SetMulticastSender(SocketHandle socket, std::uint32_t interfaceAddress, int ttl) {
-  in_addr outgoing{};
-  outgoing.s_addr = interfaceAddress;
-  const DWORD hops = ttl > 0 ? static_cast<DWORD>(ttl) : 0;
-  return SetOption(socket, IPPROTO_IP, IP_MULTICAST_IF, outgoing) &&
-         SetOption(socket, IPPROTO_IP, IP_MULTICAST_TTL, hops);
-}
-
-bool SendTo(SocketHandle socket, const void* data, std::size_t size, std::uint32_t address, std::uint16_t port) {
-  if (size > static_cast<std::size_t>(INT_MAX)) return false;
-  const sockaddr_in remote = MakeAddress(address, port);
-  const int sent = sendto(AsSocket(socket), static_cast<const char*>(data), static_cast<int>(size), 0,
-                          reinterpret_cast<const sockaddr*>(&remote), sizeof remote);
-  return sent == static_cast<int>(size);
-}
-
-long BytesAvailable(SocketHandle socket) {
-  u_long count = 0;
-  if (ioctlsocket(AsSocket(socket), FIONREAD, &count) != 0) return -1;
-  return static_cast<long>(std::min<u_long>(count, LONG_MAX));
-}
-
-int WaitReadable(SocketHandle socket, int timeoutMilliseconds) {
-  fd_set readable;
-  FD_ZERO(&readable);
-  FD_SET(AsSocket(socket), &readable);
-  timeval timeout{};
-  timeout.tv_sec = timeoutMilliseconds / 1000;
-  timeout.tv_usec = (timeoutMilliseconds % 1000) * 1000;
-  // A negative time-out waits for as long as it takes.
-  const int result = select(0, &readable, nullptr, nullptr, timeoutMilliseconds < 0 ? nullptr : &timeout);
-  if (result == SOCKET_ERROR) return -1;
-  return result > 0 ? 1 : 0;
-}
 
 }  // namespace platform
