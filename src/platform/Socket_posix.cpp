@@ -3,6 +3,8 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -71,7 +73,48 @@ std::string InetNtoa(std::uint32_t address) {
   return text;
 }
 
+namespace {
+
+std::uint32_t HostOrder(const sockaddr* address) {
+  return ntohl(reinterpret_cast<const sockaddr_in*>(address)->sin_addr.s_addr);
+}
+
+// Linux binds a socket to a multicast group or to the broadcast address of a local network as well,
+// though no interface owns such an address; Windows refuses them, and so does this seam.
+bool OwnedByNoInterface(std::uint32_t address) {
+  const std::uint32_t host = ntohl(address);
+  if (IN_MULTICAST(host) || host == INADDR_BROADCAST) return true;
+  ifaddrs* list = nullptr;
+  if (getifaddrs(&list) != 0) return false;
+  bool broadcast = false;
+  for (const ifaddrs* entry = list; entry != nullptr && !broadcast; entry = entry->ifa_next) {
+    if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET || entry->ifa_netmask == nullptr) {
+      continue;
+    }
+    const std::uint32_t mask = HostOrder(entry->ifa_netmask);
+    // Networks of one or two addresses (/32, /31) have no broadcast address.
+    broadcast = (mask < 0xFFFFFFFEu && host == (HostOrder(entry->ifa_addr) | ~mask)) ||
+                ((entry->ifa_flags & IFF_BROADCAST) != 0 && entry->ifa_broadaddr != nullptr &&
+                 entry->ifa_broadaddr->sa_family == AF_INET && HostOrder(entry->ifa_broadaddr) == host);
+  }
+  freeifaddrs(list);
+  return broadcast;
+}
+
+bool BindAddress(int fd, std::uint32_t address, std::uint16_t port) {
+  const sockaddr_in local = IPv4Address(address, port);
+  return bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
+}
+
+}  // namespace
+
+bool BindGroupAddress(int fd, std::uint32_t group, std::uint16_t port) { return BindAddress(fd, group, port); }
+
 bool BindIPv4(SocketHandle socket, std::uint32_t address, std::uint16_t port) {
+  if (address != htonl(INADDR_ANY) && OwnedByNoInterface(address)) {
+    errno = EADDRNOTAVAIL;
+    return false;
+  }
   // Windows lets a listener bind a port whose closed connections still wait in TIME_WAIT; Linux does so only
   // with SO_REUSEADDR, which for TCP still refuses a port that another socket listens on. Datagram sockets
   // keep the option as their caller set it, because there it would let two sockets share a port.
@@ -80,8 +123,7 @@ bool BindIPv4(SocketHandle socket, std::uint32_t address, std::uint16_t port) {
   if (getsockopt(Fd(socket), SOL_SOCKET, SO_TYPE, &type, &typeSize) == 0 && type == SOCK_STREAM) {
     SetIntOption(socket, SOL_SOCKET, SO_REUSEADDR, 1);
   }
-  const sockaddr_in local = IPv4Address(address, port);
-  return bind(Fd(socket), reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
+  return BindAddress(Fd(socket), address, port);
 }
 
 bool Listen(SocketHandle socket, int backlog) { return listen(Fd(socket), backlog) == 0; }

@@ -71,6 +71,12 @@ std::string InetNtoa(std::uint32_t address) {
 }
 
 bool BindIPv4(SocketHandle socket, std::uint32_t address, std::uint16_t port) {
+  // Windows refuses these itself; wine passes them on to a host that may not.
+  const std::uint32_t host = ntohl(address);
+  if (host == INADDR_BROADCAST || IN_MULTICAST(host)) {
+    WSASetLastError(WSAEADDRNOTAVAIL);
+    return false;
+  }
   const sockaddr_in local = MakeAddress(address, port);
   return bind(AsSocket(socket), reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
 }

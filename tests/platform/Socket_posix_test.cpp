@@ -58,6 +58,14 @@ TEST(SocketPosixTest, MulticastReceiversGetOnlyTheirOwnGroups) {
   EXPECT_EQ(result, kPassed);
 }
 
+// Linux would bind the broadcast address of a local network, where no interface listens.
+TEST(SocketPosixTest, BindingTheLoopbackBroadcastAddressFails) {
+  platform::Socket broadcast = platform::CreateTcpSocket();
+  platform::Socket local = platform::CreateTcpSocket();
+  EXPECT_FALSE(platform::BindIPv4(broadcast.Get(), platform::InetAddr("127.255.255.255"), 0));
+  EXPECT_TRUE(platform::BindIPv4(local.Get(), platform::InetAddr("127.0.0.2"), 0));
+}
+
 TEST(SocketPosixTest, SocketsAreNotInheritedByOtherPrograms) {
   platform::Socket tcp = platform::CreateTcpSocket();
   platform::Socket udp = platform::CreateUdpSocket();

@@ -125,6 +125,22 @@ TEST_F(SocketTest, SecondBindToABusyPortFails) {
   EXPECT_NE(platform::LastSocketError(), 0);
 }
 
+// Text that is no address reads as 255.255.255.255, which no interface owns; nor does a group address.
+TEST_F(SocketTest, BindingAnAddressOfNoInterfaceFails) {
+  for (const char* text : {"|", "255.255.255.255", "239.255.0.1"}) {
+    SCOPED_TRACE(text);
+    platform::Socket tcp = platform::CreateTcpSocket();
+    platform::Socket udp = platform::CreateUdpSocket();
+    ASSERT_TRUE(tcp.Valid());
+    ASSERT_TRUE(udp.Valid());
+    EXPECT_FALSE(platform::BindIPv4(tcp.Get(), platform::InetAddr(text), 0));
+    EXPECT_NE(platform::LastSocketError(), 0);
+    EXPECT_FALSE(platform::BindIPv4(udp.Get(), platform::InetAddr(text), 0));
+  }
+  platform::Socket any = platform::CreateUdpSocket();
+  EXPECT_TRUE(platform::BindIPv4(any.Get(), platform::InetAddr("0.0.0.0"), 0));
+}
+
 // A proxy started again right after serving clients must get its port back, although the connections it
 // closed still linger in TIME_WAIT on it.
 TEST_F(SocketTest, ListenerCanRestartOnAPortWithClosedConnections) {
