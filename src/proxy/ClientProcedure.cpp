@@ -14,16 +14,20 @@ namespace {
 
 // Takes exactly the head from the socket, so that nothing after it is read: the bytes are looked
 // at in place and only those up to the head's end are taken. A client must send its whole head
-// within kHeadTimeoutMilliseconds; one that stays silent frees its thread.
+// within kHeadTimeoutMilliseconds of connecting: each wait gets only the time that is left, so a
+// client that trickles its bytes cannot stretch the limit.
 bool ReadRequestHead(ClientThread& client, RequestHead& head) {
+  using Clock = std::chrono::steady_clock;
   const platform::SocketHandle socket = client.clientSocket.Get();
-  platform::SetReceiveTimeout(socket, kHeadTimeoutMilliseconds);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHeadTimeoutMilliseconds);
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kHeadTimeoutMilliseconds);
   HeadReader reader;
   char chunk[2048];
   while (reader.GetState() == HeadReader::State::Reading) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    // A time-out of 0 would mean none at all.
+    if (left <= 0 || !platform::SetReceiveTimeout(socket, static_cast<int>(left))) return false;
     const int available = platform::Peek(socket, chunk, sizeof chunk);
-    if (available <= 0 || std::chrono::steady_clock::now() > deadline) return false;
+    if (available <= 0) return false;
     int used = 0;
     while (used < available && reader.Feed(chunk[used++]) == HeadReader::State::Reading) {
     }
