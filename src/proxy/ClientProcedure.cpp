@@ -102,6 +102,7 @@ void ServeClient(ClientThread& client) {
     return;
   }
   client.Log("] Request: " + RequestLineForLog(head.firstLine));
+  platform::SetSendTimeout(client.clientSocket.Get(), kClientSendTimeoutMilliseconds);
   const RequestDecision decision = DecideRequest(head, client.interfaceText, client.transcoder, [] {
     return platform::GetFileKind(StaticFolder()) == platform::FileKind::Directory;
   });

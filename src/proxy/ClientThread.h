@@ -5,6 +5,10 @@
 
 #include "platform/Socket.h"
 
+// A client that takes no data for this long has stopped reading: the reply or stream to it ends,
+// which frees its thread (and an open file).
+inline constexpr int kClientSendTimeoutMilliseconds = 10000;
+
 struct ClientThread {
   std::uint64_t threadHandle = 0;  // names the connection in its log lines
   std::string clientAddress;

@@ -1,6 +1,8 @@
 #pragma once
 // The root redirect, the status page and the files of the static folder.
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "proxy/ClientThread.h"
@@ -20,3 +22,10 @@ std::string StatusReplyText(const std::string& logText, const std::string& serve
 std::string MapStaticPath(const std::string& requestPath);
 std::string ContentTypeFor(const std::string& path);
 std::string StaticFileHeader(const std::string& contentType, std::int64_t size, const std::string& serverSignature);
+
+enum class FileReplyEnd { Complete, FileShort, SendFailed };
+// Sends header, then exactly length bytes that read supplies (a count, 0 at the end, -1 on failure)
+// through send, piece by piece: a file that grew is cut at length, one that shrank ends short.
+FileReplyEnd SendFileReply(std::string header, std::int64_t length,
+                           const std::function<long(char*, std::size_t)>& read,
+                           const std::function<bool(const char*, std::size_t)>& send);
