@@ -20,7 +20,10 @@ bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 bool IsHeadRequest(const std::string& requestLine) { return StartsWith(requestLine, "HEAD"); }
 
-// "/udp/group:port" (port 1234 when none is given) into the decision's group fields.
+constexpr int kHighestPort = 65535;
+
+// "/udp/group:port" (port 1234 when none is given) into the decision's group fields; the group
+// port stays 0 when the value lies outside 1 to 65535.
 void ParseStreamPath(RequestDecision& decision) {
   std::string full = decision.path;
   if (full.find(':') == std::string::npos) full += ":1234";
@@ -28,16 +31,15 @@ void ParseStreamPath(RequestDecision& decision) {
   decision.group = colon > 5 ? full.substr(5, colon - 5) : std::string();
   const int port = ParseInteger(full.substr(colon + 1));
   decision.groupPortText = std::to_string(port);
-  decision.groupPort = static_cast<std::uint16_t>(port);
+  if (port >= 1 && port <= kHighestPort) decision.groupPort = static_cast<std::uint16_t>(port);
 }
 
 // Streams, HEAD answers and malformed requests.
 RequestAction DecideStream(const RequestHead& head, RequestDecision& decision, const std::string& multicastInterface,
                            bool transcoderEnabled) {
   if (IsHeadRequest(head.firstLine)) return RequestAction::HeadReply;
-  if (decision.path.empty() || decision.group.empty() || decision.groupPortText.empty()) {
-    return RequestAction::BadRequest;
-  }
+  // A port that does not fit is refused rather than wrapped round to another one.
+  if (decision.path.empty() || decision.group.empty() || decision.groupPort == 0) return RequestAction::BadRequest;
   decision.interfaceText = SelectMulticastInterface(multicastInterface, decision.group);
   if (transcoderEnabled || decision.group == "tv") return RequestAction::TranscoderHandOff;
   return RequestAction::Relay;

@@ -17,7 +17,7 @@ enum class RequestAction {
   StaticFile,         // below "/html/" while the static folder exists
   NotFound,           // any other path: 404
   HeadReply,          // HEAD of a stream, or a HEAD line without a path: the stream header alone
-  BadRequest,         // no path or no group: 400
+  BadRequest,         // no path, no group or a port outside 1 to 65535: 400
   TranscoderHandOff,  // a stream while transcoding is on, or the tuner group "tv"
   Relay,              // a multicast stream
 };
@@ -27,7 +27,7 @@ struct RequestDecision {
   std::string path;           // the normal form of the request path
   std::string group;          // for a stream: the group as the request wrote it
   std::string groupPortText;  // its port as decimal text
-  std::uint16_t groupPort = 0;
+  std::uint16_t groupPort = 0;  // 0 when the port lies outside 1 to 65535
   std::string interfaceText;  // the interface chosen for the group
 };
 

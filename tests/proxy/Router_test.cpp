@@ -114,6 +114,18 @@ TEST(Decision, StreamGroupAndPort) {
   EXPECT_EQ(d.groupPort, 80);
 }
 
+// A port that does not fit in 1 to 65535 is refused, not wrapped round to some other port.
+TEST(Decision, GroupPortOutsideItsRangeIsABadRequest) {
+  EXPECT_EQ(Decide("GET /udp/239.0.0.1:65535 HTTP/1.1").groupPort, 65535);
+  EXPECT_EQ(ActionOf("GET /udp/239.0.0.1:1 HTTP/1.1"), RequestAction::Relay);
+  for (const char* port : {"0", "65536", "70000", "-1", "abc", "99999999999"}) {
+    SCOPED_TRACE(port);
+    EXPECT_EQ(ActionOf(std::string("GET /udp/239.0.0.1:") + port + " HTTP/1.1"), RequestAction::BadRequest);
+    EXPECT_EQ(ActionOf(std::string("GET /udp/tv:") + port + " HTTP/1.1"), RequestAction::BadRequest);
+  }
+  EXPECT_EQ(ActionOf("HEAD /udp/239.0.0.1:70000 HTTP/1.1"), RequestAction::HeadReply);
+}
+
 TEST(Decision, StreamInterfaceAndHandOff) {
   const std::string list = "10.0.0.1, 10.0.0.2@233.7.*.*";
   EXPECT_EQ(Decide("GET /udp/233.7.1.1:1 HTTP/1.1", true, false, list).interfaceText, "10.0.0.2");
