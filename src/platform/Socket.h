@@ -63,6 +63,8 @@ bool Listen(SocketHandle socket, int backlog);
 Socket Accept(SocketHandle listener);
 // The peer's dotted address, empty when it cannot be read.
 std::string PeerAddressText(SocketHandle socket);
+// The socket's own address and port as "a.b.c.d:port", empty when they cannot be read.
+std::string LocalEndpointText(SocketHandle socket);
 
 // recv once: the count, 0 for an orderly close, -1 on error or time-out.
 int Receive(SocketHandle socket, void* buffer, std::size_t size);

@@ -141,6 +141,15 @@ std::string PeerAddressText(SocketHandle socket) {
   return InetNtoa(peer.sin_addr.s_addr);
 }
 
+std::string LocalEndpointText(SocketHandle socket) {
+  sockaddr_in local{};
+  socklen_t size = sizeof local;
+  if (getsockname(Fd(socket), reinterpret_cast<sockaddr*>(&local), &size) != 0 || local.sin_family != AF_INET) {
+    return std::string();
+  }
+  return InetNtoa(local.sin_addr.s_addr) + ":" + std::to_string(ntohs(local.sin_port));
+}
+
 namespace {
 
 int ReceiveWithFlags(SocketHandle socket, void* buffer, std::size_t size, int flags) {

@@ -95,6 +95,16 @@ std::string PeerAddressText(SocketHandle socket) {
   return InetNtoa(peer.sin_addr.s_addr);
 }
 
+std::string LocalEndpointText(SocketHandle socket) {
+  sockaddr_in local{};
+  int length = sizeof local;
+  if (getsockname(AsSocket(socket), reinterpret_cast<sockaddr*>(&local), &length) != 0 ||
+      local.sin_family != AF_INET) {
+    return {};
+  }
+  return InetNtoa(local.sin_addr.s_addr) + ":" + std::to_string(ntohs(local.sin_port));
+}
+
 int Receive(SocketHandle socket, void* buffer, std::size_t size) {
   const int count = recv(AsSocket(socket), static_cast<char*>(buffer), ClampedLength(size), 0);
   return count == SOCKET_ERROR ? -1 : count;

@@ -55,9 +55,19 @@ std::string StaticFolderFor(const std::string& programPath) { return ReplaceExte
 
 std::string StaticFolder() { return StaticFolderFor(platform::ProgramPath()); }
 
+std::string RootRedirectLocation(const std::string& host, const std::string& hostPort, const std::string& arrivedAt,
+                                 bool site) {
+  // A request that names no host (HTTP/1.0 needs no "Host:" header) would get "http://:/status", which
+  // leads nowhere. The address and port the connection arrived on reach this proxy from the client's
+  // side of the network, so the redirect uses those instead.
+  const std::string authority = host.empty() ? arrivedAt : host + ":" + hostPort;
+  return "http://" + authority + (site ? "/html/" : "/status");
+}
+
 void SendRootRedirect(ClientThread& client, const std::string& host, const std::string& hostPort) {
   const bool site = platform::GetFileKind(JoinWithSeparator(StaticFolder(), "/index.html")) == platform::FileKind::File;
-  SendReply(client, 302, "http://" + host + ":" + hostPort + (site ? "/html/" : "/status"));
+  const std::string arrivedAt = host.empty() ? platform::LocalEndpointText(client.clientSocket.Get()) : std::string();
+  SendReply(client, 302, RootRedirectLocation(host, hostPort, arrivedAt, site));
 }
 
 std::string StatusReplyText(const std::string& logText, const std::string& serverSignature) {

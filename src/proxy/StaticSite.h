@@ -13,6 +13,10 @@ std::string StaticFolder();
 
 // host and hostPort as the request's "Host:" header named them.
 void SendRootRedirect(ClientThread& client, const std::string& host, const std::string& hostPort);
+// Where "/" leads: the site when site, else the status page, on the host the request named, or on
+// arrivedAt ("address:port" the connection came in on) when it named none.
+std::string RootRedirectLocation(const std::string& host, const std::string& hostPort, const std::string& arrivedAt,
+                                 bool site);
 void SendStatusPage(ClientThread& client);
 // requestPath begins with "/html/".
 void SendStaticFile(ClientThread& client, const std::string& requestPath);

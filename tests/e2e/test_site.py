@@ -58,7 +58,11 @@ class WithoutSiteTest(SiteTestBase):
                          b"HTTP/1.0 302 OK \r\nLocation: http://tv.example:8080/status\r\n\r\n")
         self.assertEqual(self.get(b"/", b"Host: 10.0.0.5\r\n"),
                          b"HTTP/1.0 302 OK \r\nLocation: http://10.0.0.5:80/status\r\n\r\n")
-        self.assertEqual(self.get(b"/"), b"HTTP/1.0 302 OK \r\nLocation: http://:/status\r\n\r\n")
+        # Without a host to go by, the address and port the connection arrived on.
+        self.assertEqual(self.get(b"/"),
+                         b"HTTP/1.0 302 OK \r\nLocation: http://127.0.0.1:%d/status\r\n\r\n" % self.port)
+        self.assertEqual(self.get(b"/", b"Host: \r\n"),
+                         b"HTTP/1.0 302 OK \r\nLocation: http://127.0.0.1:%d/status\r\n\r\n" % self.port)
         self.assertEqual(self.connection_of("GET / HTTP/1.0")[1:],
                          ["] Redirect to status or html sent", "] Connection closed, thread terminated"])
 
@@ -137,6 +141,8 @@ class WithSiteTest(SiteTestBase):
     def test_root_redirects_to_the_site(self):
         self.assertEqual(self.get(b"/", b"Host: tv.example:8080\r\n"),
                          b"HTTP/1.0 302 OK \r\nLocation: http://tv.example:8080/html/\r\n\r\n")
+        self.assertEqual(self.get(b"/"),
+                         b"HTTP/1.0 302 OK \r\nLocation: http://127.0.0.1:%d/html/\r\n\r\n" % self.port)
 
     def test_site_root_serves_index_html(self):
         self.assert_file(b"/html/", "index.html")

@@ -21,16 +21,16 @@ class SocketTest : public ::testing::Test {
 
   // A connected pair over loopback: client_ and served_.
   void Connect() {
-    std::uint16_t port = 0;
-    listener_ = test_support::ListenOnFreeLoopbackPort(port);
+    listener_ = test_support::ListenOnFreeLoopbackPort(port_);
     ASSERT_TRUE(listener_.Valid());
-    client_ = test_support::ConnectIPv4(Loopback(), port);
+    client_ = test_support::ConnectIPv4(Loopback(), port_);
     ASSERT_TRUE(client_.Valid());
     served_ = platform::Accept(listener_.Get());
     ASSERT_TRUE(served_.Valid());
   }
 
   platform::Socket listener_, client_, served_;
+  std::uint16_t port_ = 0;
 };
 
 TEST_F(SocketTest, DottedAddressesConvertBothWays) {
@@ -55,6 +55,7 @@ TEST_F(SocketTest, BadAddressTextGivesAddressNone) {
 TEST_F(SocketTest, ConnectionCarriesBytesBothWaysAndNamesThePeer) {
   Connect();
   EXPECT_EQ(platform::PeerAddressText(served_.Get()), "127.0.0.1");
+  EXPECT_EQ(platform::LocalEndpointText(served_.Get()), "127.0.0.1:" + std::to_string(port_));
 
   const std::string request = "GET /status HTTP/1.0\r\n\r\n";
   ASSERT_TRUE(platform::SendAll(client_.Get(), request.data(), request.size()));
@@ -205,6 +206,7 @@ TEST_F(SocketTest, ReleasedHandleIsNoLongerOwned) {
 TEST_F(SocketTest, FailedCallsReturnTheirFailureValues) {
   EXPECT_FALSE(platform::Accept(platform::kInvalidSocket).Valid());
   EXPECT_EQ(platform::PeerAddressText(platform::kInvalidSocket), "");
+  EXPECT_EQ(platform::LocalEndpointText(platform::kInvalidSocket), "");
   char buffer[4];
   EXPECT_EQ(platform::Receive(platform::kInvalidSocket, buffer, sizeof buffer), -1);
   EXPECT_FALSE(platform::SendAll(platform::kInvalidSocket, buffer, sizeof buffer));

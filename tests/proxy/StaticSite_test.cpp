@@ -22,6 +22,14 @@ TEST(StaticSite, PathMapping) {
   EXPECT_EQ(MapStaticPath("/html/" + std::string(2000, 'a')).size(), 1024u);
 }
 
+TEST(StaticSite, RootRedirectLocation) {
+  EXPECT_EQ(RootRedirectLocation("tv.example", "8080", "10.0.0.2:81", false), "http://tv.example:8080/status");
+  EXPECT_EQ(RootRedirectLocation("10.0.0.5", "80", "10.0.0.2:81", true), "http://10.0.0.5:80/html/");
+  // No host named: where the connection arrived.
+  EXPECT_EQ(RootRedirectLocation("", "", "10.0.0.2:81", false), "http://10.0.0.2:81/status");
+  EXPECT_EQ(RootRedirectLocation("", "80", "10.0.0.2:81", true), "http://10.0.0.2:81/html/");
+}
+
 TEST(StaticSite, ContentTypesInOrder) {
   EXPECT_EQ(ContentTypeFor("/index.html"), "text/html");
   EXPECT_EQ(ContentTypeFor("/a.htm"), "text/html");
