@@ -132,21 +132,25 @@ Socket Accept(SocketHandle listener) {
   return Socket(HandleOf(RetryOnEintr([&] { return accept4(Fd(listener), nullptr, nullptr, SOCK_CLOEXEC); })));
 }
 
+namespace {
+
+// One end of a connected socket, as getpeername or getsockname reads it; false unless it is IPv4.
+template <typename Query>
+bool EndOf(SocketHandle socket, Query query, sockaddr_in& end) {
+  socklen_t size = sizeof end;
+  return query(Fd(socket), reinterpret_cast<sockaddr*>(&end), &size) == 0 && end.sin_family == AF_INET;
+}
+
+}  // namespace
+
 std::string PeerAddressText(SocketHandle socket) {
   sockaddr_in peer{};
-  socklen_t size = sizeof peer;
-  if (getpeername(Fd(socket), reinterpret_cast<sockaddr*>(&peer), &size) != 0 || peer.sin_family != AF_INET) {
-    return std::string();
-  }
-  return InetNtoa(peer.sin_addr.s_addr);
+  return EndOf(socket, getpeername, peer) ? InetNtoa(peer.sin_addr.s_addr) : std::string();
 }
 
 std::string LocalEndpointText(SocketHandle socket) {
   sockaddr_in local{};
-  socklen_t size = sizeof local;
-  if (getsockname(Fd(socket), reinterpret_cast<sockaddr*>(&local), &size) != 0 || local.sin_family != AF_INET) {
-    return std::string();
-  }
+  if (!EndOf(socket, getsockname, local)) return std::string();
   return InetNtoa(local.sin_addr.s_addr) + ":" + std::to_string(ntohs(local.sin_port));
 }
 

@@ -85,23 +85,25 @@ bool Listen(SocketHandle socket, int backlog) { return listen(AsSocket(socket), 
 
 Socket Accept(SocketHandle listener) { return Socket(accept(AsSocket(listener), nullptr, nullptr)); }
 
+namespace {
+
+// One end of a connected socket, as getpeername or getsockname reads it; false unless it is IPv4.
+template <typename Query>
+bool EndOf(SocketHandle socket, Query query, sockaddr_in& end) {
+  int length = sizeof end;
+  return query(AsSocket(socket), reinterpret_cast<sockaddr*>(&end), &length) == 0 && end.sin_family == AF_INET;
+}
+
+}  // namespace
+
 std::string PeerAddressText(SocketHandle socket) {
   sockaddr_in peer{};
-  int length = sizeof peer;
-  if (getpeername(AsSocket(socket), reinterpret_cast<sockaddr*>(&peer), &length) != 0 ||
-      peer.sin_family != AF_INET) {
-    return {};
-  }
-  return InetNtoa(peer.sin_addr.s_addr);
+  return EndOf(socket, getpeername, peer) ? InetNtoa(peer.sin_addr.s_addr) : std::string();
 }
 
 std::string LocalEndpointText(SocketHandle socket) {
   sockaddr_in local{};
-  int length = sizeof local;
-  if (getsockname(AsSocket(socket), reinterpret_cast<sockaddr*>(&local), &length) != 0 ||
-      local.sin_family != AF_INET) {
-    return {};
-  }
+  if (!EndOf(socket, getsockname, local)) return std::string();
   return InetNtoa(local.sin_addr.s_addr) + ":" + std::to_string(ntohs(local.sin_port));
 }
 

@@ -50,6 +50,12 @@ void EndConnection(ClientThread& client) {
   client.multicastSocket.Close();
 }
 
+// One of the fixed replies, then its log line.
+void Answer(ClientThread& client, int code, const char* message) {
+  SendReply(client, code);
+  client.Log(message);
+}
+
 void CarryOut(ClientThread& client, const RequestHead& head, const RequestDecision& decision) {
   switch (decision.action) {
     case RequestAction::RootRedirect:
@@ -65,17 +71,11 @@ void CarryOut(ClientThread& client, const RequestHead& head, const RequestDecisi
       client.Log("] Thread terminating, static html data sent");
       return;
     case RequestAction::NotFound:
-      SendReply(client, 404);
-      client.Log("] Thread terminating, unknown GET-request");
-      return;
+      return Answer(client, 404, "] Thread terminating, unknown GET-request");
     case RequestAction::HeadReply:
-      SendReply(client, 200);
-      client.Log("] Thread terminating, HEAD-responce");
-      return;
+      return Answer(client, 200, "] Thread terminating, HEAD-responce");
     case RequestAction::BadRequest:
-      SendReply(client, 400);
-      client.Log("] Thread terminating, unknown HTTP-request");
-      return;
+      return Answer(client, 400, "] Thread terminating, unknown HTTP-request");
     case RequestAction::TranscoderHandOff:
     case RequestAction::Relay:
       client.Log("] Source: " + decision.group + ":" + decision.groupPortText);

@@ -23,7 +23,7 @@ STATUS_HEADER = ("HTTP/1.0 200 OK \r\nContent-type: text/plain\r\nPragma: no-cac
 
 class SiteTestBase(unittest.TestCase):
     @classmethod
-    def start_proxy(cls):
+    def setUpClass(cls):
         cls.port = free_tcp_port()
         cls.proxy = Proxy(settings_text(port=cls.port))
         cls.prepare_folder()
@@ -48,10 +48,6 @@ class SiteTestBase(unittest.TestCase):
 
 class WithoutSiteTest(SiteTestBase):
     """No folder beside the program."""
-
-    @classmethod
-    def setUpClass(cls):
-        cls.start_proxy()
 
     def test_root_redirects_to_the_status_page_of_the_host_asked_for(self):
         self.assertEqual(self.get(b"/", b"Host: tv.example:8080\r\n"),
@@ -113,10 +109,6 @@ class WithSiteTest(SiteTestBase):
         "sub/deeper.txt": (b"one level down", "text/plain"),
     }
     OUTSIDE = b"OUTSIDE-THE-FOLDER must never be served"
-
-    @classmethod
-    def setUpClass(cls):
-        cls.start_proxy()
 
     @classmethod
     def prepare_folder(cls):
@@ -206,10 +198,6 @@ class LargeFileTest(SiteTestBase):
     SIZE = 3 * 1024 ** 3
 
     @classmethod
-    def setUpClass(cls):
-        cls.start_proxy()
-
-    @classmethod
     def prepare_folder(cls):
         os.makedirs(cls.proxy.html_folder)
         cls.big = os.path.join(cls.proxy.html_folder, "big.ts")
@@ -247,10 +235,6 @@ class ChangingFileTest(SiteTestBase):
 
     SIZE = 16 * 1024 ** 2
     CONTENT = bytes(range(256)) * (SIZE // 256)
-
-    @classmethod
-    def setUpClass(cls):
-        cls.start_proxy()
 
     @classmethod
     def prepare_folder(cls):
