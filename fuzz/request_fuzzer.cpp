@@ -1,10 +1,9 @@
 // Feeds arbitrary bytes through everything a client's request head touches before any socket
-// is used for a stream: the head reader, the request line, the router and the interface choice.
+// is used for a stream: the head reader, the request line and the decision with its interface choice.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "netutil/InterfaceSelect.h"
 #include "proxy/RequestHead.h"
 #include "proxy/Router.h"
 #include "proxy/StaticSite.h"
@@ -17,23 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (head.firstLine.size() > kHeadLineLimit || head.host.size() > 255) __builtin_trap();
 
   (void)RequestLineForLog(head.firstLine);
-  const std::string path = NormaliseRequestPath(ExtractRequestPath(head.firstLine));
-  switch (RoutePath(path, true)) {
-    case Route::StaticFile: {
-      const std::string mapped = MapStaticPath(path);
-      if (mapped.find("../") != std::string::npos || mapped.size() > 1024 + 10) __builtin_trap();
-      (void)ContentTypeFor(mapped);
-      break;
-    }
-    case Route::Stream: {
-      const StreamTarget target = ParseStreamPath(path);
-      // The rest of the input plays the interface list.
-      const std::string list(reinterpret_cast<const char*>(data) + used, size - used);
-      (void)SelectMulticastInterface(list, target.group);
-      break;
-    }
-    default:
-      break;
+  // The rest of the input plays the interface list.
+  const std::string list(reinterpret_cast<const char*>(data) + used, size - used);
+  const RequestDecision decision = DecideRequest(head, list, false, [] { return true; });
+  if (decision.action == RequestAction::StaticFile) {
+    const std::string mapped = MapStaticPath(decision.path);
+    if (mapped.find("../") != std::string::npos || mapped.size() > 1024 + 10) __builtin_trap();
+    (void)ContentTypeFor(mapped);
   }
   return 0;
 }

@@ -18,12 +18,13 @@ bool MatchesMask(const std::string& text, const std::string& mask) {
   // Greedy match with one backtrack point per "*": linear in practice, never exponential.
   std::size_t ti = 0, mi = 0, starMask = std::string::npos, starText = 0;
   while (ti < t.size()) {
-    if (mi < m.size() && (m[mi] == '?' || m[mi] == t[ti])) {
-      ++ti;
-      ++mi;
-    } else if (mi < m.size() && m[mi] == '*') {
+    // A "*" of the mask is a wildcard before anything else, even facing a "*" of the text.
+    if (mi < m.size() && m[mi] == '*') {
       starMask = mi++;
       starText = ti;
+    } else if (mi < m.size() && (m[mi] == '?' || m[mi] == t[ti])) {
+      ++ti;
+      ++mi;
     } else if (starMask != std::string::npos) {
       mi = starMask + 1;
       ti = ++starText;

@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+#include "platform/PosixSupport.h"
+
 namespace platform {
 
 // Linux delivers nothing to a socket bound to a unicast interface address, and everything for the
@@ -18,7 +20,9 @@ bool BindMulticastReceiver(SocketHandle socket, std::uint32_t group, std::uint32
   }
   // A group that is no multicast address is refused by the join, not here.
   const bool multicast = IN_MULTICAST(ntohl(group));
-  return BindIPv4(socket, multicast ? group : htonl(INADDR_ANY), port) && DeliverOnlyOwnGroups(socket);
+  const bool bound = multicast ? BindGroupAddress(static_cast<int>(socket), group, port)
+                               : BindIPv4(socket, htonl(INADDR_ANY), port);
+  return bound && DeliverOnlyOwnGroups(socket);
 }
 
 int ReceiveDatagram(SocketHandle socket, void* buffer, std::size_t size) {

@@ -2,6 +2,7 @@
 // Shared by the POSIX implementations of the platform seam: an owned descriptor and the retry of
 // calls that a signal interrupted.
 #include <cerrno>
+#include <cstdint>
 #include <unistd.h>
 
 namespace platform {
@@ -63,5 +64,9 @@ class UniqueFd {
  private:
   int fd_ = -1;
 };
+
+// Binds a datagram socket to a multicast group's own address (network order; port in host order), which
+// BindIPv4 refuses as the address of no interface: Linux then delivers that group alone to the socket.
+bool BindGroupAddress(int fd, std::uint32_t group, std::uint16_t port);
 
 }  // namespace platform

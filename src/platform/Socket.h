@@ -63,12 +63,11 @@ bool Listen(SocketHandle socket, int backlog);
 Socket Accept(SocketHandle listener);
 // The peer's dotted address, empty when it cannot be read.
 std::string PeerAddressText(SocketHandle socket);
-// TCP connect to address:port (network-order address), blocking; for tests and tools.
-Socket ConnectIPv4(std::uint32_t address, std::uint16_t port);
+// The socket's own address and port as "a.b.c.d:port", empty when they cannot be read.
+std::string LocalEndpointText(SocketHandle socket);
 
-// recv/send once: the count, 0 for an orderly close, -1 on error or time-out.
+// recv once: the count, 0 for an orderly close, -1 on error or time-out.
 int Receive(SocketHandle socket, void* buffer, std::size_t size);
-int Send(SocketHandle socket, const void* data, std::size_t size);
 // Like Receive, but the bytes stay queued for the next receive (MSG_PEEK).
 int Peek(SocketHandle socket, void* buffer, std::size_t size);
 // Sends everything, looping over short sends; false when a send fails or times out.
@@ -86,13 +85,5 @@ bool LeaveGroup(SocketHandle socket, std::uint32_t group, std::uint32_t interfac
 // Linux delivers every joined group's datagrams to a socket bound to the any address unless
 // IP_MULTICAST_ALL is off; other platforms already deliver only the socket's own memberships.
 bool DeliverOnlyOwnGroups(SocketHandle socket);
-// Sender side, for tests and tools: outgoing interface and TTL of multicast datagrams.
-bool SetMulticastSender(SocketHandle socket, std::uint32_t interfaceAddress, int ttl);
-bool SendTo(SocketHandle socket, const void* data, std::size_t size, std::uint32_t address, std::uint16_t port);
-
-// FIONREAD: bytes waiting to be read, -1 on failure.
-long BytesAvailable(SocketHandle socket);
-// Waits until the socket is readable: 1 readable, 0 time-out, -1 error; a negative time-out waits for ever.
-int WaitReadable(SocketHandle socket, int timeoutMilliseconds);
 
 }  // namespace platform

@@ -3,10 +3,10 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -73,7 +73,48 @@ std::string InetNtoa(std::uint32_t address) {
   return text;
 }
 
+namespace {
+
+std::uint32_t HostOrder(const sockaddr* address) {
+  return ntohl(reinterpret_cast<const sockaddr_in*>(address)->sin_addr.s_addr);
+}
+
+// Linux binds a socket to a multicast group or to the broadcast address of a local network as well,
+// though no interface owns such an address; Windows refuses them, and so does this seam.
+bool OwnedByNoInterface(std::uint32_t address) {
+  const std::uint32_t host = ntohl(address);
+  if (IN_MULTICAST(host) || host == INADDR_BROADCAST) return true;
+  ifaddrs* list = nullptr;
+  if (getifaddrs(&list) != 0) return false;
+  bool broadcast = false;
+  for (const ifaddrs* entry = list; entry != nullptr && !broadcast; entry = entry->ifa_next) {
+    if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET || entry->ifa_netmask == nullptr) {
+      continue;
+    }
+    const std::uint32_t mask = HostOrder(entry->ifa_netmask);
+    // Networks of one or two addresses (/32, /31) have no broadcast address.
+    broadcast = (mask < 0xFFFFFFFEu && host == (HostOrder(entry->ifa_addr) | ~mask)) ||
+                ((entry->ifa_flags & IFF_BROADCAST) != 0 && entry->ifa_broadaddr != nullptr &&
+                 entry->ifa_broadaddr->sa_family == AF_INET && HostOrder(entry->ifa_broadaddr) == host);
+  }
+  freeifaddrs(list);
+  return broadcast;
+}
+
+bool BindAddress(int fd, std::uint32_t address, std::uint16_t port) {
+  const sockaddr_in local = IPv4Address(address, port);
+  return bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
+}
+
+}  // namespace
+
+bool BindGroupAddress(int fd, std::uint32_t group, std::uint16_t port) { return BindAddress(fd, group, port); }
+
 bool BindIPv4(SocketHandle socket, std::uint32_t address, std::uint16_t port) {
+  if (address != htonl(INADDR_ANY) && OwnedByNoInterface(address)) {
+    errno = EADDRNOTAVAIL;
+    return false;
+  }
   // Windows lets a listener bind a port whose closed connections still wait in TIME_WAIT; Linux does so only
   // with SO_REUSEADDR, which for TCP still refuses a port that another socket listens on. Datagram sockets
   // keep the option as their caller set it, because there it would let two sockets share a port.
@@ -82,8 +123,7 @@ bool BindIPv4(SocketHandle socket, std::uint32_t address, std::uint16_t port) {
   if (getsockopt(Fd(socket), SOL_SOCKET, SO_TYPE, &type, &typeSize) == 0 && type == SOCK_STREAM) {
     SetIntOption(socket, SOL_SOCKET, SO_REUSEADDR, 1);
   }
-  const sockaddr_in local = IPv4Address(address, port);
-  return bind(Fd(socket), reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
+  return BindAddress(Fd(socket), address, port);
 }
 
 bool Listen(SocketHandle socket, int backlog) { return listen(Fd(socket), backlog) == 0; }
@@ -92,21 +132,26 @@ Socket Accept(SocketHandle listener) {
   return Socket(HandleOf(RetryOnEintr([&] { return accept4(Fd(listener), nullptr, nullptr, SOCK_CLOEXEC); })));
 }
 
-std::string PeerAddressText(SocketHandle socket) {
-  sockaddr_in peer{};
-  socklen_t size = sizeof peer;
-  if (getpeername(Fd(socket), reinterpret_cast<sockaddr*>(&peer), &size) != 0 || peer.sin_family != AF_INET) {
-    return std::string();
-  }
-  return InetNtoa(peer.sin_addr.s_addr);
+namespace {
+
+// One end of a connected socket, as getpeername or getsockname reads it; false unless it is IPv4.
+template <typename Query>
+bool EndOf(SocketHandle socket, Query query, sockaddr_in& end) {
+  socklen_t size = sizeof end;
+  return query(Fd(socket), reinterpret_cast<sockaddr*>(&end), &size) == 0 && end.sin_family == AF_INET;
 }
 
-Socket ConnectIPv4(std::uint32_t address, std::uint16_t port) {
-  Socket result = CreateTcpSocket();
-  if (!result.Valid()) return result;
-  const sockaddr_in remote = IPv4Address(address, port);
-  if (connect(Fd(result.Get()), reinterpret_cast<const sockaddr*>(&remote), sizeof remote) != 0) result.Close();
-  return result;
+}  // namespace
+
+std::string PeerAddressText(SocketHandle socket) {
+  sockaddr_in peer{};
+  return EndOf(socket, getpeername, peer) ? InetNtoa(peer.sin_addr.s_addr) : std::string();
+}
+
+std::string LocalEndpointText(SocketHandle socket) {
+  sockaddr_in local{};
+  if (!EndOf(socket, getsockname, local)) return std::string();
+  return InetNtoa(local.sin_addr.s_addr) + ":" + std::to_string(ntohs(local.sin_port));
 }
 
 namespace {
@@ -124,13 +169,13 @@ int Peek(SocketHandle socket, void* buffer, std::size_t size) {
   return ReceiveWithFlags(socket, buffer, size, MSG_PEEK);
 }
 
+namespace {
+
 int Send(SocketHandle socket, const void* data, std::size_t size) {
   // A peer that went away must fail the send, not end the process with SIGPIPE.
   const ssize_t count = RetryOnEintr([&] { return send(Fd(socket), data, size, MSG_NOSIGNAL); });
   return count < 0 ? -1 : static_cast<int>(count);
 }
-
-namespace {
 
 // The SO_SNDTIMEO of a socket; zero when it has none.
 std::chrono::milliseconds SendTimeout(SocketHandle socket) {
@@ -178,37 +223,5 @@ bool LeaveGroup(SocketHandle socket, std::uint32_t group, std::uint32_t interfac
 }
 
 bool DeliverOnlyOwnGroups(SocketHandle socket) { return SetIntOption(socket, IPPROTO_IP, IP_MULTICAST_ALL, 0); }
-
-bool SetMulticastSender(SocketHandle socket, std::uint32_t interfaceAddress, int ttl) {
-  in_addr outgoing{};
-  outgoing.s_addr = interfaceAddress;
-  return setsockopt(Fd(socket), IPPROTO_IP, IP_MULTICAST_IF, &outgoing, sizeof outgoing) == 0 &&
-         SetIntOption(socket, IPPROTO_IP, IP_MULTICAST_TTL, ttl);
-}
-
-bool SendTo(SocketHandle socket, const void* data, std::size_t size, std::uint32_t address, std::uint16_t port) {
-  const sockaddr_in remote = IPv4Address(address, port);
-  const ssize_t count = RetryOnEintr([&] {
-    return sendto(Fd(socket), data, size, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&remote), sizeof remote);
-  });
-  return count >= 0 && static_cast<std::size_t>(count) == size;
-}
-
-long BytesAvailable(SocketHandle socket) {
-  int count = 0;
-  if (ioctl(Fd(socket), FIONREAD, &count) != 0) return -1;
-  return count;
-}
-
-int WaitReadable(SocketHandle socket, int timeoutMilliseconds) {
-  pollfd entry{};
-  entry.fd = Fd(socket);
-  entry.events = POLLIN;
-  const int result = RetryOnEintr([&] { return poll(&entry, 1, timeoutMilliseconds < 0 ? -1 : timeoutMilliseconds); });
-  if (result <= 0) return result < 0 ? -1 : 0;
-  if (entry.revents & POLLNVAL) return -1;
-  // A closed or failed socket counts as readable, as select() reports it: the next receive tells which.
-  return 1;
-}
 
 }  // namespace platform

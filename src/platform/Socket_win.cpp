@@ -71,6 +71,12 @@ std::string InetNtoa(std::uint32_t address) {
 }
 
 bool BindIPv4(SocketHandle socket, std::uint32_t address, std::uint16_t port) {
+  // Windows refuses these itself; wine passes them on to a host that may not.
+  const std::uint32_t host = ntohl(address);
+  if (host == INADDR_BROADCAST || IN_MULTICAST(host)) {
+    WSASetLastError(WSAEADDRNOTAVAIL);
+    return false;
+  }
   const sockaddr_in local = MakeAddress(address, port);
   return bind(AsSocket(socket), reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
 }
@@ -79,24 +85,26 @@ bool Listen(SocketHandle socket, int backlog) { return listen(AsSocket(socket), 
 
 Socket Accept(SocketHandle listener) { return Socket(accept(AsSocket(listener), nullptr, nullptr)); }
 
-std::string PeerAddressText(SocketHandle socket) {
-  sockaddr_in peer{};
-  int length = sizeof peer;
-  if (getpeername(AsSocket(socket), reinterpret_cast<sockaddr*>(&peer), &length) != 0 ||
-      peer.sin_family != AF_INET) {
-    return {};
-  }
-  return InetNtoa(peer.sin_addr.s_addr);
+namespace {
+
+// One end of a connected socket, as getpeername or getsockname reads it; false unless it is IPv4.
+template <typename Query>
+bool EndOf(SocketHandle socket, Query query, sockaddr_in& end) {
+  int length = sizeof end;
+  return query(AsSocket(socket), reinterpret_cast<sockaddr*>(&end), &length) == 0 && end.sin_family == AF_INET;
 }
 
-Socket ConnectIPv4(std::uint32_t address, std::uint16_t port) {
-  Socket connection = CreateTcpSocket();
-  if (!connection.Valid()) return connection;
-  const sockaddr_in remote = MakeAddress(address, port);
-  if (connect(AsSocket(connection.Get()), reinterpret_cast<const sockaddr*>(&remote), sizeof remote) != 0) {
-    return Socket();
-  }
-  return connection;
+}  // namespace
+
+std::string PeerAddressText(SocketHandle socket) {
+  sockaddr_in peer{};
+  return EndOf(socket, getpeername, peer) ? InetNtoa(peer.sin_addr.s_addr) : std::string();
+}
+
+std::string LocalEndpointText(SocketHandle socket) {
+  sockaddr_in local{};
+  if (!EndOf(socket, getsockname, local)) return std::string();
+  return InetNtoa(local.sin_addr.s_addr) + ":" + std::to_string(ntohs(local.sin_port));
 }
 
 int Receive(SocketHandle socket, void* buffer, std::size_t size) {
@@ -109,10 +117,14 @@ int Peek(SocketHandle socket, void* buffer, std::size_t size) {
   return count == SOCKET_ERROR ? -1 : count;
 }
 
+namespace {
+
 int Send(SocketHandle socket, const void* data, std::size_t size) {
   const int count = send(AsSocket(socket), static_cast<const char*>(data), ClampedLength(size), 0);
   return count == SOCKET_ERROR ? -1 : count;
 }
+
+}  // namespace
 
 bool SendAll(SocketHandle socket, const void* data, std::size_t size) {
   const char* next = static_cast<const char*>(data);
@@ -157,40 +169,5 @@ bool LeaveGroup(SocketHandle socket, std::uint32_t group, std::uint32_t interfac
 }
 
 bool DeliverOnlyOwnGroups(SocketHandle) { return true; }
-
-bool SetMulticastSender(SocketHandle socket, std::uint32_t interfaceAddress, int ttl) {
-  in_addr outgoing{};
-  outgoing.s_addr = interfaceAddress;
-  const DWORD hops = ttl > 0 ? static_cast<DWORD>(ttl) : 0;
-  return SetOption(socket, IPPROTO_IP, IP_MULTICAST_IF, outgoing) &&
-         SetOption(socket, IPPROTO_IP, IP_MULTICAST_TTL, hops);
-}
-
-bool SendTo(SocketHandle socket, const void* data, std::size_t size, std::uint32_t address, std::uint16_t port) {
-  if (size > static_cast<std::size_t>(INT_MAX)) return false;
-  const sockaddr_in remote = MakeAddress(address, port);
-  const int sent = sendto(AsSocket(socket), static_cast<const char*>(data), static_cast<int>(size), 0,
-                          reinterpret_cast<const sockaddr*>(&remote), sizeof remote);
-  return sent == static_cast<int>(size);
-}
-
-long BytesAvailable(SocketHandle socket) {
-  u_long count = 0;
-  if (ioctlsocket(AsSocket(socket), FIONREAD, &count) != 0) return -1;
-  return static_cast<long>(std::min<u_long>(count, LONG_MAX));
-}
-
-int WaitReadable(SocketHandle socket, int timeoutMilliseconds) {
-  fd_set readable;
-  FD_ZERO(&readable);
-  FD_SET(AsSocket(socket), &readable);
-  timeval timeout{};
-  timeout.tv_sec = timeoutMilliseconds / 1000;
-  timeout.tv_usec = (timeoutMilliseconds % 1000) * 1000;
-  // A negative time-out waits for as long as it takes.
-  const int result = select(0, &readable, nullptr, nullptr, timeoutMilliseconds < 0 ? nullptr : &timeout);
-  if (result == SOCKET_ERROR) return -1;
-  return result > 0 ? 1 : 0;
-}
 
 }  // namespace platform

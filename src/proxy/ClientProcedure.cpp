@@ -2,9 +2,7 @@
 
 #include <chrono>
 
-#include "base/TextUtil.h"
 #include "platform/Files.h"
-#include "netutil/InterfaceSelect.h"
 #include "proxy/Relay.h"
 #include "proxy/Replies.h"
 #include "proxy/RequestHead.h"
@@ -16,16 +14,20 @@ namespace {
 
 // Takes exactly the head from the socket, so that nothing after it is read: the bytes are looked
 // at in place and only those up to the head's end are taken. A client must send its whole head
-// within kHeadTimeoutMilliseconds; one that stays silent frees its thread.
+// within kHeadTimeoutMilliseconds of connecting: each wait gets only the time that is left, so a
+// client that trickles its bytes cannot stretch the limit.
 bool ReadRequestHead(ClientThread& client, RequestHead& head) {
+  using Clock = std::chrono::steady_clock;
   const platform::SocketHandle socket = client.clientSocket.Get();
-  platform::SetReceiveTimeout(socket, kHeadTimeoutMilliseconds);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHeadTimeoutMilliseconds);
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kHeadTimeoutMilliseconds);
   HeadReader reader;
   char chunk[2048];
   while (reader.GetState() == HeadReader::State::Reading) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    // A time-out of 0 would mean none at all.
+    if (left <= 0 || !platform::SetReceiveTimeout(socket, static_cast<int>(left))) return false;
     const int available = platform::Peek(socket, chunk, sizeof chunk);
-    if (available <= 0 || std::chrono::steady_clock::now() > deadline) return false;
+    if (available <= 0) return false;
     int used = 0;
     while (used < available && reader.Feed(chunk[used++]) == HeadReader::State::Reading) {
     }
@@ -45,65 +47,47 @@ bool ReadRequestHead(ClientThread& client, RequestHead& head) {
 void EndConnection(ClientThread& client) {
   client.clientSocket.Close();
   client.Log("] Connection closed, thread terminated");
-  client.firstRequestLine.clear();
   client.multicastSocket.Close();
 }
 
-// Streams, HEAD answers and malformed requests.
-void ServeStreamRequest(ClientThread& client) {
-  if (IsHeadRequest(client.firstRequestLine)) {
-    SendReply(client, 200);
-    client.Log("] Thread terminating, HEAD-responce");
-    return;
-  }
-  if (client.requestPath.empty() || client.groupAddress.empty() || client.groupPortText.empty()) {
-    SendReply(client, 400);
-    client.Log("] Thread terminating, unknown HTTP-request");
-    return;
-  }
-  client.Log("] Source: " + client.groupAddress + ":" + client.groupPortText);
-  client.interfaceText = SelectMulticastInterface(client.interfaceText, client.groupAddress);
-  if (client.transcoder || client.groupAddress == "tv") {
-    HandOffToTranscoder(client);
-    return;
-  }
-  RelayStream(client);
+// One of the fixed replies, then its log line.
+void Answer(ClientThread& client, int code, const char* message) {
+  SendReply(client, code);
+  client.Log(message);
 }
 
-void RouteRequest(ClientThread& client) {
-  const std::string path = ExtractRequestPath(client.firstRequestLine);
-  if (path.empty()) {
-    ServeStreamRequest(client);
-    return;
-  }
-  client.requestPath = NormaliseRequestPath(path);
-  // The folder only matters to paths under "/html/"; streams need not look for it.
-  const bool staticFolder = StartsWith(client.requestPath, "/html/") &&
-                            platform::GetFileKind(StaticFolder()) == platform::FileKind::Directory;
-  switch (RoutePath(client.requestPath, staticFolder)) {
-    case Route::RootRedirect:
-      SendRootRedirect(client);
+void CarryOut(ClientThread& client, const RequestHead& head, const RequestDecision& decision) {
+  switch (decision.action) {
+    case RequestAction::RootRedirect:
+      SendRootRedirect(client, head.host, head.hostPort);
       client.Log("] Redirect to status or html sent");
       return;
-    case Route::Status:
+    case RequestAction::StatusPage:
       SendStatusPage(client);
       client.Log("] Thread terminating, HTTP-status data sent");
       return;
-    case Route::StaticFile:
-      SendStaticFile(client);
+    case RequestAction::StaticFile:
+      SendStaticFile(client, decision.path);
       client.Log("] Thread terminating, static html data sent");
       return;
-    case Route::Stream: {
-      const StreamTarget target = ParseStreamPath(client.requestPath);
-      client.groupAddress = target.group;
-      client.groupPortText = target.portText;
-      client.groupPort = target.port;
-      ServeStreamRequest(client);
-      return;
-    }
-    case Route::NotFound:
-      SendReply(client, 404);
-      client.Log("] Thread terminating, unknown GET-request");
+    case RequestAction::NotFound:
+      return Answer(client, 404, "] Thread terminating, unknown GET-request");
+    case RequestAction::HeadReply:
+      return Answer(client, 200, "] Thread terminating, HEAD-responce");
+    case RequestAction::BadRequest:
+      return Answer(client, 400, "] Thread terminating, unknown HTTP-request");
+    case RequestAction::TranscoderHandOff:
+    case RequestAction::Relay:
+      client.Log("] Source: " + decision.group + ":" + decision.groupPortText);
+      client.groupAddress = decision.group;
+      client.groupPortText = decision.groupPortText;
+      client.groupPort = decision.groupPort;
+      client.interfaceText = decision.interfaceText;
+      if (decision.action == RequestAction::Relay) {
+        RelayStream(client);
+      } else {
+        HandOffToTranscoder(client);
+      }
       return;
   }
 }
@@ -117,10 +101,11 @@ void ServeClient(ClientThread& client) {
     EndConnection(client);
     return;
   }
-  client.firstRequestLine = head.firstLine;
-  client.host = head.host;
-  client.hostPort = head.hostPort;
-  client.Log("] Request: " + RequestLineForLog(client.firstRequestLine));
-  RouteRequest(client);
+  client.Log("] Request: " + RequestLineForLog(head.firstLine));
+  platform::SetSendTimeout(client.clientSocket.Get(), kClientSendTimeoutMilliseconds);
+  const RequestDecision decision = DecideRequest(head, client.interfaceText, client.transcoder, [] {
+    return platform::GetFileKind(StaticFolder()) == platform::FileKind::Directory;
+  });
+  CarryOut(client, head, decision);
   EndConnection(client);
 }

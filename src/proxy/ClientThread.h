@@ -5,17 +5,18 @@
 
 #include "platform/Socket.h"
 
+// A client that takes no data for this long has stopped reading: the reply or stream to it ends,
+// which frees its thread (and an open file).
+inline constexpr int kClientSendTimeoutMilliseconds = 10000;
+
 struct ClientThread {
   std::uint64_t threadHandle = 0;  // names the connection in its log lines
   std::string clientAddress;
   platform::Socket clientSocket;
   platform::Socket multicastSocket;  // created with the connection, used by a stream request
   bool transcoder = false;
-  std::string firstRequestLine;
-  std::string requestPath;
   std::string interfaceText;  // the configured list, then the interface chosen for the group
-  std::string host;           // from the "Host:" header, without port
-  std::string hostPort;       // its port as decimal text ("80" when the header names none)
+  // The stream a stream request asked for, as decided for it (Router.h).
   std::string groupAddress;
   std::string groupPortText;
   std::uint16_t groupPort = 0;

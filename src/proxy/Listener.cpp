@@ -13,6 +13,8 @@ constexpr int kListenBacklog = 100;
 // connection; pausing keeps such a failure from spinning the listener.
 constexpr unsigned kAcceptFailurePauseMs = 100;
 
+bool IsListenPort(int port) { return port >= 1 && port <= 65535; }
+
 }  // namespace
 
 std::string ChooseListenAddress(const std::string& localAddressText, const std::string& httpInterface) {
@@ -25,7 +27,6 @@ void RunProxyListener(const std::string& multicastInterface, const std::string& 
   const std::string listenAddress = ChooseListenAddress(LocalAddressText(), httpInterface);
   LogProxyMessage("Start proxy");
   const std::uint32_t address = platform::InetAddr(listenAddress);
-  const auto port = static_cast<std::uint16_t>(httpPort);
 
   if (!platform::StartSockets()) {
     LogProxyMessage("Error at WSAStartup!");
@@ -37,7 +38,8 @@ void RunProxyListener(const std::string& multicastInterface, const std::string& 
     platform::StopSockets();
     return;
   }
-  if (!platform::BindIPv4(listener.Get(), address, port)) {
+  // A port that does not fit fails like a taken one, rather than wrapping round to another port.
+  if (!IsListenPort(httpPort) || !platform::BindIPv4(listener.Get(), address, static_cast<std::uint16_t>(httpPort))) {
     LogProxyMessage("Error binding listen socket at port " + std::to_string(httpPort) + " !");
     listener.Close();
     platform::StopSockets();

@@ -10,8 +10,6 @@
 namespace {
 
 constexpr int kSocketReceiveBufferBytes = 4194304;
-// A client that takes no data for this long has stopped reading; its stream ends as if it had closed.
-constexpr int kClientSendTimeoutMilliseconds = 10000;
 
 // Waits for each datagram in the receive call itself (its time-out is the idle poll), so a
 // datagram costs one receive and one send and goes out the moment it arrives.

@@ -1,6 +1,7 @@
 #include "proxy/Router.h"
 
 #include "base/TextUtil.h"
+#include "netutil/InterfaceSelect.h"
 
 namespace {
 
@@ -17,9 +18,34 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
 
 bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-}  // namespace
-
 bool IsHeadRequest(const std::string& requestLine) { return StartsWith(requestLine, "HEAD"); }
+
+constexpr int kHighestPort = 65535;
+
+// "/udp/group:port" (port 1234 when none is given) into the decision's group fields; the group
+// port stays 0 when the value lies outside 1 to 65535.
+void ParseStreamPath(RequestDecision& decision) {
+  std::string full = decision.path;
+  if (full.find(':') == std::string::npos) full += ":1234";
+  const std::size_t colon = full.find(':');
+  decision.group = colon > 5 ? full.substr(5, colon - 5) : std::string();
+  const int port = ParseInteger(full.substr(colon + 1));
+  decision.groupPortText = std::to_string(port);
+  if (port >= 1 && port <= kHighestPort) decision.groupPort = static_cast<std::uint16_t>(port);
+}
+
+// Streams, HEAD answers and malformed requests.
+RequestAction DecideStream(const RequestHead& head, RequestDecision& decision, const std::string& multicastInterface,
+                           bool transcoderEnabled) {
+  if (IsHeadRequest(head.firstLine)) return RequestAction::HeadReply;
+  // A port that does not fit is refused rather than wrapped round to another one.
+  if (decision.path.empty() || decision.group.empty() || decision.groupPort == 0) return RequestAction::BadRequest;
+  decision.interfaceText = SelectMulticastInterface(multicastInterface, decision.group);
+  if (transcoderEnabled || decision.group == "tv") return RequestAction::TranscoderHandOff;
+  return RequestAction::Relay;
+}
+
+}  // namespace
 
 std::string ExtractRequestPath(const std::string& requestLine) {
   if (!StartsWith(requestLine, "GET") && !IsHeadRequest(requestLine)) return std::string();
@@ -41,24 +67,34 @@ std::string NormaliseRequestPath(const std::string& path) {
   return normal.substr(first, last - first);
 }
 
-Route RoutePath(const std::string& path, bool staticFolderExists) {
-  if (path == "/") return Route::RootRedirect;
-  if (path == "/status" || path == "/udp/") return Route::Status;
-  if (StartsWith(path, "/html/") && staticFolderExists) return Route::StaticFile;
-  if (StartsWith(path, "/udp/")) return Route::Stream;
-  return Route::NotFound;
+RequestDecision DecideRequest(const RequestHead& head, const std::string& multicastInterface,
+                              bool transcoderEnabled, const std::function<bool()>& staticFolderExists) {
+  RequestDecision decision;
+  const std::string path = ExtractRequestPath(head.firstLine);
+  if (!path.empty()) {
+    decision.path = NormaliseRequestPath(path);
+    const std::string& p = decision.path;
+    if (p == "/") {
+      decision.action = RequestAction::RootRedirect;
+      return decision;
+    }
+    if (p == "/status" || p == "/udp/") {
+      decision.action = RequestAction::StatusPage;
+      return decision;
+    }
+    // The folder only matters to paths under "/html/"; streams need not look for it.
+    if (StartsWith(p, "/html/") && staticFolderExists()) {
+      decision.action = RequestAction::StaticFile;
+      return decision;
+    }
+    if (!StartsWith(p, "/udp/")) {
+      decision.action = RequestAction::NotFound;
+      return decision;
+    }
+    ParseStreamPath(decision);
+  }
+  decision.action = DecideStream(head, decision, multicastInterface, transcoderEnabled);
+  return decision;
 }
 
 std::string NormaliseNumberText(const std::string& text) { return std::to_string(ParseInteger(text)); }
-
-StreamTarget ParseStreamPath(const std::string& path) {
-  std::string full = path;
-  if (full.find(':') == std::string::npos) full += ":1234";
-  const std::size_t colon = full.find(':');
-  StreamTarget target;
-  target.group = colon > 5 ? full.substr(5, colon - 5) : std::string();
-  const int port = ParseInteger(full.substr(colon + 1));
-  target.portText = std::to_string(port);
-  target.port = static_cast<std::uint16_t>(port);
-  return target;
-}

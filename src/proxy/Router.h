@@ -1,24 +1,39 @@
 #pragma once
-// The request line's path, its normal form and the route it takes.
+// What one request gets: the request line's path, its normal form, and the decision taken on it.
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "proxy/RequestHead.h"
 
 // The path between the method and "HTTP/1", or empty when the line is not a GET or HEAD with "HTTP/1".
 std::string ExtractRequestPath(const std::string& requestLine);
 // "%3A" -> ":", "/udp?" -> "/udp/", "/udp://@" -> "/udp/", then blanks and control bytes trimmed.
 std::string NormaliseRequestPath(const std::string& path);
-bool IsHeadRequest(const std::string& requestLine);
 
-enum class Route { RootRedirect, Status, StaticFile, Stream, NotFound };
-Route RoutePath(const std::string& path, bool staticFolderExists);
-
-struct StreamTarget {
-  std::string group;
-  std::string portText;  // decimal text of the port's value
-  std::uint16_t port = 0;
+enum class RequestAction {
+  RootRedirect,       // "/": to the site or the status page
+  StatusPage,         // "/status" or "/udp/"
+  StaticFile,         // below "/html/" while the static folder exists
+  NotFound,           // any other path: 404
+  HeadReply,          // HEAD of a stream, or a HEAD line without a path: the stream header alone
+  BadRequest,         // no path, no group or a port outside 1 to 65535: 400
+  TranscoderHandOff,  // a stream while transcoding is on, or the tuner group "tv"
+  Relay,              // a multicast stream
 };
-// "/udp/group:port" (port 1234 when none is given).
-StreamTarget ParseStreamPath(const std::string& path);
+
+struct RequestDecision {
+  RequestAction action = RequestAction::BadRequest;
+  std::string path;           // the normal form of the request path
+  std::string group;          // for a stream: the group as the request wrote it
+  std::string groupPortText;  // its port as decimal text
+  std::uint16_t groupPort = 0;  // 0 when the port lies outside 1 to 65535
+  std::string interfaceText;  // the interface chosen for the group
+};
+
+// Decides what the request of head gets. staticFolderExists is asked only for paths below "/html/".
+RequestDecision DecideRequest(const RequestHead& head, const std::string& multicastInterface,
+                              bool transcoderEnabled, const std::function<bool()>& staticFolderExists);
 
 // Integer value of text as decimal text ("0080" -> "80", "" -> "0").
 std::string NormaliseNumberText(const std::string& text);

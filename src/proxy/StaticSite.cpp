@@ -1,5 +1,7 @@
 #include "proxy/StaticSite.h"
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "platform/Files.h"
@@ -53,9 +55,19 @@ std::string StaticFolderFor(const std::string& programPath) { return ReplaceExte
 
 std::string StaticFolder() { return StaticFolderFor(platform::ProgramPath()); }
 
-void SendRootRedirect(ClientThread& client) {
+std::string RootRedirectLocation(const std::string& host, const std::string& hostPort, const std::string& arrivedAt,
+                                 bool site) {
+  // A request that names no host (HTTP/1.0 needs no "Host:" header) would get "http://:/status", which
+  // leads nowhere. The address and port the connection arrived on reach this proxy from the client's
+  // side of the network, so the redirect uses those instead.
+  const std::string authority = host.empty() ? arrivedAt : host + ":" + hostPort;
+  return "http://" + authority + (site ? "/html/" : "/status");
+}
+
+void SendRootRedirect(ClientThread& client, const std::string& host, const std::string& hostPort) {
   const bool site = platform::GetFileKind(JoinWithSeparator(StaticFolder(), "/index.html")) == platform::FileKind::File;
-  SendReply(client, 302, "http://" + client.host + ":" + client.hostPort + (site ? "/html/" : "/status"));
+  const std::string arrivedAt = host.empty() ? platform::LocalEndpointText(client.clientSocket.Get()) : std::string();
+  SendReply(client, 302, RootRedirectLocation(host, hostPort, arrivedAt, site));
 }
 
 std::string StatusReplyText(const std::string& logText, const std::string& serverSignature) {
@@ -91,8 +103,29 @@ std::string StaticFileHeader(const std::string& contentType, std::int64_t size, 
          "\r\nContent-Length: " + std::to_string(size) + "\r\n\r\n";
 }
 
-void SendStaticFile(ClientThread& client) {
-  const std::string relative = MapStaticPath(client.requestPath);
+FileReplyEnd SendFileReply(std::string header, std::int64_t length,
+                           const std::function<long(char*, std::size_t)>& read,
+                           const std::function<bool(const char*, std::size_t)>& send) {
+  // The header goes out with the first piece of the file; large files are sent piece by piece.
+  std::string block = std::move(header);
+  std::vector<char> chunk(kFileChunkBytes);
+  std::int64_t left = length;
+  for (;;) {
+    const long count =
+        left > 0 ? read(chunk.data(), static_cast<std::size_t>(std::min<std::int64_t>(left, kFileChunkBytes))) : 0;
+    if (count > 0) {
+      block.append(chunk.data(), static_cast<std::size_t>(count));
+      left -= count;
+    }
+    if (!block.empty() && !send(block.data(), block.size())) return FileReplyEnd::SendFailed;
+    block.clear();
+    if (left == 0) return FileReplyEnd::Complete;
+    if (count <= 0) return FileReplyEnd::FileShort;
+  }
+}
+
+void SendStaticFile(ClientThread& client, const std::string& requestPath) {
+  const std::string relative = MapStaticPath(requestPath);
   const std::string folder = StaticFolder();
   const std::string fileName = JoinWithSeparator(folder, relative);
   platform::InputFile file;
@@ -101,14 +134,13 @@ void SendStaticFile(ClientThread& client) {
     SendReply(client, 404);
     return;
   }
-  // The header goes out with the first piece of the file; large files are sent piece by piece.
-  std::string block = StaticFileHeader(ContentTypeFor(relative), file.Size(), ServerSignature());
-  std::vector<char> chunk(kFileChunkBytes);
-  for (;;) {
-    const long count = file.Read(chunk.data(), chunk.size());
-    if (count > 0) block.append(chunk.data(), static_cast<std::size_t>(count));
-    if (!block.empty() && !platform::SendAll(client.clientSocket.Get(), block.data(), block.size())) return;
-    block.clear();
-    if (count <= 0) return;
-  }
+  const std::int64_t size = file.Size();
+  const FileReplyEnd end = SendFileReply(
+      StaticFileHeader(ContentTypeFor(relative), size, ServerSignature()), size,
+      [&file](char* buffer, std::size_t count) { return file.Read(buffer, count); },
+      [&client](const char* data, std::size_t count) {
+        return platform::SendAll(client.clientSocket.Get(), data, count);
+      });
+  // Padding would hand the client bytes that are not the file's; ending early tells it the reply is short.
+  if (end == FileReplyEnd::FileShort) client.Log("] Error - static file shrank while sent, reply cut short");
 }

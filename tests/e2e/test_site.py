@@ -23,7 +23,7 @@ STATUS_HEADER = ("HTTP/1.0 200 OK \r\nContent-type: text/plain\r\nPragma: no-cac
 
 class SiteTestBase(unittest.TestCase):
     @classmethod
-    def start_proxy(cls):
+    def setUpClass(cls):
         cls.port = free_tcp_port()
         cls.proxy = Proxy(settings_text(port=cls.port))
         cls.prepare_folder()
@@ -49,16 +49,16 @@ class SiteTestBase(unittest.TestCase):
 class WithoutSiteTest(SiteTestBase):
     """No folder beside the program."""
 
-    @classmethod
-    def setUpClass(cls):
-        cls.start_proxy()
-
     def test_root_redirects_to_the_status_page_of_the_host_asked_for(self):
         self.assertEqual(self.get(b"/", b"Host: tv.example:8080\r\n"),
                          b"HTTP/1.0 302 OK \r\nLocation: http://tv.example:8080/status\r\n\r\n")
         self.assertEqual(self.get(b"/", b"Host: 10.0.0.5\r\n"),
                          b"HTTP/1.0 302 OK \r\nLocation: http://10.0.0.5:80/status\r\n\r\n")
-        self.assertEqual(self.get(b"/"), b"HTTP/1.0 302 OK \r\nLocation: http://:/status\r\n\r\n")
+        # Without a host to go by, the address and port the connection arrived on.
+        self.assertEqual(self.get(b"/"),
+                         b"HTTP/1.0 302 OK \r\nLocation: http://127.0.0.1:%d/status\r\n\r\n" % self.port)
+        self.assertEqual(self.get(b"/", b"Host: \r\n"),
+                         b"HTTP/1.0 302 OK \r\nLocation: http://127.0.0.1:%d/status\r\n\r\n" % self.port)
         self.assertEqual(self.connection_of("GET / HTTP/1.0")[1:],
                          ["] Redirect to status or html sent", "] Connection closed, thread terminated"])
 
@@ -111,10 +111,6 @@ class WithSiteTest(SiteTestBase):
     OUTSIDE = b"OUTSIDE-THE-FOLDER must never be served"
 
     @classmethod
-    def setUpClass(cls):
-        cls.start_proxy()
-
-    @classmethod
     def prepare_folder(cls):
         folder = cls.proxy.html_folder
         for name, (content, _) in cls.FILES.items():
@@ -137,6 +133,8 @@ class WithSiteTest(SiteTestBase):
     def test_root_redirects_to_the_site(self):
         self.assertEqual(self.get(b"/", b"Host: tv.example:8080\r\n"),
                          b"HTTP/1.0 302 OK \r\nLocation: http://tv.example:8080/html/\r\n\r\n")
+        self.assertEqual(self.get(b"/"),
+                         b"HTTP/1.0 302 OK \r\nLocation: http://127.0.0.1:%d/html/\r\n\r\n" % self.port)
 
     def test_site_root_serves_index_html(self):
         self.assert_file(b"/html/", "index.html")
@@ -200,10 +198,6 @@ class LargeFileTest(SiteTestBase):
     SIZE = 3 * 1024 ** 3
 
     @classmethod
-    def setUpClass(cls):
-        cls.start_proxy()
-
-    @classmethod
     def prepare_folder(cls):
         os.makedirs(cls.proxy.html_folder)
         cls.big = os.path.join(cls.proxy.html_folder, "big.ts")
@@ -233,6 +227,57 @@ class LargeFileTest(SiteTestBase):
         self.assertEqual(messages[1:], ["] Thread terminating, static html data sent",
                                         "] Connection closed, thread terminated"])
         self.assertTrue(self.proxy.running())
+        self.assertTrue(self.get(b"/status").startswith(b"HTTP/1.0 200 OK \r\n"))
+
+
+class ChangingFileTest(SiteTestBase):
+    """Files that change while they are sent, and a client that stops reading one."""
+
+    SIZE = 16 * 1024 ** 2
+    CONTENT = bytes(range(256)) * (SIZE // 256)
+
+    @classmethod
+    def prepare_folder(cls):
+        os.makedirs(cls.proxy.html_folder)
+        for name in ("grows.bin", "shrinks.bin", "stalls.bin"):
+            with open(os.path.join(cls.proxy.html_folder, name), "wb") as file:
+                file.write(cls.CONTENT)
+
+    def start_reply(self, name):
+        """A client with a small window that has read the header of the file's reply."""
+        client = Client(self.port, receive_buffer=65536, timeout=30)
+        self.addCleanup(client.close)
+        client.send(b"GET /html/" + name + b" HTTP/1.0\r\n\r\n")
+        header = file_header("application/octet-stream", self.SIZE)
+        self.assertEqual(client.receive_exactly(len(header), timeout=20), header)
+        return client
+
+    def test_file_that_grows_while_sent_is_cut_at_its_announced_length(self):
+        client = self.start_reply(b"grows.bin")
+        with open(os.path.join(self.proxy.html_folder, "grows.bin"), "ab") as file:
+            file.write(b"GROWN" * 200000)
+        body = client.receive_until_closed(timeout=60)
+        self.assertEqual(len(body), self.SIZE)
+        self.assertTrue(body == self.CONTENT, "the body is not the file as it was announced")
+
+    def test_file_that_shrinks_while_sent_ends_the_reply_short(self):
+        client = self.start_reply(b"shrinks.bin")
+        with open(os.path.join(self.proxy.html_folder, "shrinks.bin"), "r+b") as file:
+            file.truncate(1024 ** 2)
+        body = client.receive_until_closed(timeout=60)
+        # Whatever went out is the file's own bytes; the client sees the reply end before its length.
+        self.assertLess(len(body), self.SIZE)
+        self.assertTrue(body == self.CONTENT[:len(body)], "the body holds bytes that are not the file's")
+        self.assertEqual(self.connection_of("GET /html/shrinks.bin HTTP/1.0")[1:],
+                         ["] Error - static file shrank while sent, reply cut short",
+                          "] Thread terminating, static html data sent", "] Connection closed, thread terminated"])
+
+    def test_client_that_stops_reading_frees_its_thread(self):
+        self.start_reply(b"stalls.bin")
+        index, handle = self.proxy.wait_request("GET /html/stalls.bin HTTP/1.0\r")
+        # The streams' send time-out (10 s) ends the reply; without one the thread would wait for ever.
+        self.assertEqual(self.proxy.wait_connection_end(handle, index, timeout=40)[1:],
+                         ["] Thread terminating, static html data sent", "] Connection closed, thread terminated"])
         self.assertTrue(self.get(b"/status").startswith(b"HTTP/1.0 200 OK \r\n"))
 
 

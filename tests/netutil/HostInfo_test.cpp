@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/LoopbackPorts.h"
+#include "test_support/TestSockets.h"
 #include "platform/Socket.h"
 
 namespace {
@@ -43,8 +44,8 @@ TEST(CountEstablished, CountsTheServedSideOfRealConnections) {
   ASSERT_TRUE(listener.Valid());
   EXPECT_EQ(CountEstablishedOnPort(port), 0);  // the listening socket itself never counts
 
-  platform::Socket first = platform::ConnectIPv4(test_support::Loopback(), port);
-  platform::Socket second = platform::ConnectIPv4(test_support::Loopback(), port);
+  platform::Socket first = test_support::ConnectIPv4(test_support::Loopback(), port);
+  platform::Socket second = test_support::ConnectIPv4(test_support::Loopback(), port);
   platform::Socket servedFirst = platform::Accept(listener.Get());
   platform::Socket servedSecond = platform::Accept(listener.Get());
   ASSERT_TRUE(servedFirst.Valid() && servedSecond.Valid());

@@ -20,6 +20,13 @@ TEST(MatchesMask, Wildcards) {
   EXPECT_TRUE(MatchesMask("udp://@239.0.0.1:1234", "*//@*.*.*.*:*"));
   EXPECT_FALSE(MatchesMask("udp://239.0.0.1:1234", "*//@*.*.*.*:*"));
   EXPECT_TRUE(MatchesMask("ABC.Def", "abc.*F"));
+  // A "*" in the mask matches any run, a "*" of the text included; the text's "*" is only a character.
+  EXPECT_TRUE(MatchesMask("*a", "*"));
+  EXPECT_TRUE(MatchesMask("1.2.3.*x", "*.*.*.*"));
+  EXPECT_TRUE(MatchesMask("*", "?"));
+  EXPECT_TRUE(MatchesMask("a*b", "a*"));
+  EXPECT_FALSE(MatchesMask("ab", "a\\*"));
+  EXPECT_FALSE(MatchesMask("*", "a"));
   // Many stars over a long text finish quickly.
   EXPECT_FALSE(MatchesMask(std::string(5000, 'a'), std::string(100, '*') + "b"));
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/LoopbackPorts.h"
+#include "test_support/TestSockets.h"
 #include "platform/Socket.h"
 
 namespace {
@@ -40,7 +41,7 @@ TEST_F(HostNetworkTest, TcpTableShowsListenerAndEstablishedConnection) {
   EXPECT_TRUE(HasRow(rows, 2, port)) << "listening row";
   EXPECT_FALSE(HasRow(rows, platform::kTcpStateEstablished, port));
 
-  platform::Socket client = platform::ConnectIPv4(test_support::Loopback(), port);
+  platform::Socket client = test_support::ConnectIPv4(test_support::Loopback(), port);
   ASSERT_TRUE(client.Valid());
   platform::Socket served = platform::Accept(listener.Get());
   ASSERT_TRUE(served.Valid());
@@ -59,7 +60,7 @@ TEST_F(HostNetworkTest, ClosedConnectionIsNoLongerEstablished) {
   platform::Socket listener = test_support::ListenOnFreeLoopbackPort(port);
   ASSERT_TRUE(listener.Valid());
   {
-    platform::Socket client = platform::ConnectIPv4(test_support::Loopback(), port);
+    platform::Socket client = test_support::ConnectIPv4(test_support::Loopback(), port);
     ASSERT_TRUE(client.Valid());
     platform::Socket served = platform::Accept(listener.Get());
     ASSERT_TRUE(served.Valid());

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/ChildProcess_posix.h"
+#include "test_support/TestSockets.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ platform::Socket GroupReceiver(const char* group, bool onlyOwnGroups) {
 }
 
 bool Delivers(const platform::Socket& socket) {
-  if (platform::WaitReadable(socket.Get(), 300) != 1) return false;
+  if (test_support::WaitReadable(socket.Get(), 300) != 1) return false;
   char buffer[64];
   return platform::Receive(socket.Get(), buffer, sizeof buffer) > 0;
 }
@@ -40,10 +41,10 @@ int MulticastChild() {
   platform::Socket unfiltered = GroupReceiver("239.3.3.3", false);
   platform::Socket sender = platform::CreateUdpSocket();
   if (!first.Valid() || !second.Valid() || !unfiltered.Valid() || !sender.Valid() ||
-      !platform::SetMulticastSender(sender.Get(), platform::InetAddr("127.0.0.1"), 1)) {
+      !test_support::SetMulticastSender(sender.Get(), platform::InetAddr("127.0.0.1"), 1)) {
     return kSetupFailed;
   }
-  if (!platform::SendTo(sender.Get(), "channel 2", 9, platform::InetAddr("239.2.2.2"), kPort)) return kSetupFailed;
+  if (!test_support::SendTo(sender.Get(), "channel 2", 9, platform::InetAddr("239.2.2.2"), kPort)) return kSetupFailed;
   if (!Delivers(second)) return kOwnGroupMissing;
   if (Delivers(first)) return kOtherGroupDelivered;
   // Without the option Linux hands the other group's datagram to the any-bound socket too: the option matters.
@@ -55,6 +56,14 @@ TEST(SocketPosixTest, MulticastReceiversGetOnlyTheirOwnGroups) {
   const int result = test_support::ExitCodeOfChild(MulticastChild);
   if (result == test_support::kChildCannotRun) GTEST_SKIP() << "no permission to create a network namespace";
   EXPECT_EQ(result, kPassed);
+}
+
+// Linux would bind the broadcast address of a local network, where no interface listens.
+TEST(SocketPosixTest, BindingTheLoopbackBroadcastAddressFails) {
+  platform::Socket broadcast = platform::CreateTcpSocket();
+  platform::Socket local = platform::CreateTcpSocket();
+  EXPECT_FALSE(platform::BindIPv4(broadcast.Get(), platform::InetAddr("127.255.255.255"), 0));
+  EXPECT_TRUE(platform::BindIPv4(local.Get(), platform::InetAddr("127.0.0.2"), 0));
 }
 
 TEST(SocketPosixTest, SocketsAreNotInheritedByOtherPrograms) {

@@ -36,46 +36,110 @@ TEST(RequestLine, PathRewrites) {
   EXPECT_EQ(NormaliseRequestPath("\xA0/x\xA0"), "\xA0/x\xA0");
 }
 
-TEST(Routing, FirstMatchWins) {
-  EXPECT_EQ(RoutePath("/", true), Route::RootRedirect);
-  EXPECT_EQ(RoutePath("/status", true), Route::Status);
-  EXPECT_EQ(RoutePath("/udp/", true), Route::Status);
-  EXPECT_EQ(RoutePath("/html/a.png", true), Route::StaticFile);
-  EXPECT_EQ(RoutePath("/html/a.png", false), Route::NotFound);
-  EXPECT_EQ(RoutePath("/udp/239.0.0.1:1234", false), Route::Stream);
-  EXPECT_EQ(RoutePath("/STATUS", true), Route::NotFound);
-  EXPECT_EQ(RoutePath("/status/", true), Route::NotFound);
-  EXPECT_EQ(RoutePath("/html", true), Route::NotFound);
-  EXPECT_EQ(RoutePath("", true), Route::NotFound);
+RequestDecision Decide(const std::string& requestLine, bool staticFolder = true, bool transcoder = false,
+                       const std::string& interfaces = "0.0.0.0") {
+  RequestHead head;
+  head.firstLine = requestLine + "\r";
+  return DecideRequest(head, interfaces, transcoder, [staticFolder] { return staticFolder; });
 }
 
-TEST(Routing, StreamTargets) {
-  StreamTarget t = ParseStreamPath("/udp/239.0.0.1:1234");
-  EXPECT_EQ(t.group, "239.0.0.1");
-  EXPECT_EQ(t.portText, "1234");
-  EXPECT_EQ(t.port, 1234);
+RequestAction ActionOf(const std::string& requestLine, bool staticFolder = true) {
+  return Decide(requestLine, staticFolder).action;
+}
 
-  t = ParseStreamPath("/udp/239.0.0.1");
-  EXPECT_EQ(t.group, "239.0.0.1");
-  EXPECT_EQ(t.port, 1234);
+TEST(Decision, PathsFirstMatchWins) {
+  EXPECT_EQ(ActionOf("GET / HTTP/1.0"), RequestAction::RootRedirect);
+  EXPECT_EQ(ActionOf("GET /status HTTP/1.0"), RequestAction::StatusPage);
+  EXPECT_EQ(ActionOf("GET /udp/ HTTP/1.0"), RequestAction::StatusPage);
+  EXPECT_EQ(ActionOf("GET /html/a.png HTTP/1.0"), RequestAction::StaticFile);
+  EXPECT_EQ(Decide("GET /html/a.png HTTP/1.0").path, "/html/a.png");
+  EXPECT_EQ(ActionOf("GET /html/a.png HTTP/1.0", false), RequestAction::NotFound);
+  EXPECT_EQ(ActionOf("GET /udp/239.0.0.1:1234 HTTP/1.0", false), RequestAction::Relay);
+  EXPECT_EQ(ActionOf("GET /STATUS HTTP/1.0"), RequestAction::NotFound);
+  EXPECT_EQ(ActionOf("GET /status/ HTTP/1.0"), RequestAction::NotFound);
+  EXPECT_EQ(ActionOf("GET /html HTTP/1.0"), RequestAction::NotFound);
+  EXPECT_EQ(ActionOf("GET \t HTTP/1.0"), RequestAction::NotFound);
+  // HEAD takes the same table: only streams and path-less lines get the stream header alone.
+  EXPECT_EQ(ActionOf("HEAD /status HTTP/1.0"), RequestAction::StatusPage);
+  EXPECT_EQ(ActionOf("HEAD /nothing HTTP/1.0"), RequestAction::NotFound);
+  EXPECT_EQ(ActionOf("HEAD /udp/239.0.0.1:1234 HTTP/1.0"), RequestAction::HeadReply);
+  EXPECT_EQ(ActionOf("HEAD /udp/:1234 HTTP/1.0"), RequestAction::HeadReply);
+  EXPECT_EQ(ActionOf("HEAD nonsense"), RequestAction::HeadReply);
+}
 
-  t = ParseStreamPath("/udp/239.1.1.1:5000/x");
-  EXPECT_EQ(t.group, "239.1.1.1");
-  EXPECT_EQ(t.portText, "5000");
+TEST(Decision, TheStaticFolderIsLookedUpOnlyForItsPaths) {
+  int lookups = 0;
+  RequestHead head;
+  const auto folder = [&lookups] {
+    ++lookups;
+    return true;
+  };
+  for (const char* line : {"GET / HTTP/1.0\r", "GET /status HTTP/1.0\r", "GET /udp/239.0.0.1:1 HTTP/1.0\r",
+                           "GET /x HTTP/1.0\r", "POST /html/a HTTP/1.0\r"}) {
+    head.firstLine = line;
+    DecideRequest(head, "0.0.0.0", false, folder);
+  }
+  EXPECT_EQ(lookups, 0);
+  head.firstLine = "GET /html/a HTTP/1.0\r";
+  EXPECT_EQ(DecideRequest(head, "0.0.0.0", false, folder).action, RequestAction::StaticFile);
+  EXPECT_EQ(lookups, 1);
+}
 
-  t = ParseStreamPath("/udp/:1234");
-  EXPECT_EQ(t.group, "");
+TEST(Decision, MalformedRequestsGetTheBadRequestReply) {
+  EXPECT_EQ(ActionOf("POST /udp/239.0.0.1:1234 HTTP/1.1"), RequestAction::BadRequest);
+  EXPECT_EQ(ActionOf("GET /udp/239.0.0.1:1234"), RequestAction::BadRequest);
+  EXPECT_EQ(ActionOf("GET /udp/:1234 HTTP/1.1"), RequestAction::BadRequest);
+  EXPECT_EQ(ActionOf(""), RequestAction::BadRequest);
+}
 
-  t = ParseStreamPath("/udp/g:0080");
-  EXPECT_EQ(t.portText, "80");
-  t = ParseStreamPath("/udp/g:abc");
-  EXPECT_EQ(t.portText, "0");
-  t = ParseStreamPath("/udp/g:70000");
-  EXPECT_EQ(t.portText, "70000");
-  EXPECT_EQ(t.port, 70000 - 65536);
-  t = ParseStreamPath("/udp/tv:5");
-  EXPECT_EQ(t.group, "tv");
-  EXPECT_EQ(t.port, 5);
+TEST(Decision, StreamGroupAndPort) {
+  RequestDecision d = Decide("GET /udp/239.0.0.1:1234 HTTP/1.1");
+  EXPECT_EQ(d.action, RequestAction::Relay);
+  EXPECT_EQ(d.group, "239.0.0.1");
+  EXPECT_EQ(d.groupPortText, "1234");
+  EXPECT_EQ(d.groupPort, 1234);
+  EXPECT_EQ(d.interfaceText, "0.0.0.0");
+
+  d = Decide("GET /udp/239.0.0.1 HTTP/1.1");
+  EXPECT_EQ(d.group, "239.0.0.1");
+  EXPECT_EQ(d.groupPort, 1234);
+
+  d = Decide("GET /udp://@239.1.1.1:5000/x HTTP/1.1");
+  EXPECT_EQ(d.group, "239.1.1.1");
+  EXPECT_EQ(d.groupPortText, "5000");
+  EXPECT_EQ(d.groupPort, 5000);
+
+  d = Decide("GET /udp/g:0080 HTTP/1.1");
+  EXPECT_EQ(d.groupPortText, "80");
+  EXPECT_EQ(d.groupPort, 80);
+}
+
+// A port that does not fit in 1 to 65535 is refused, not wrapped round to some other port.
+TEST(Decision, GroupPortOutsideItsRangeIsABadRequest) {
+  EXPECT_EQ(Decide("GET /udp/239.0.0.1:65535 HTTP/1.1").groupPort, 65535);
+  EXPECT_EQ(ActionOf("GET /udp/239.0.0.1:1 HTTP/1.1"), RequestAction::Relay);
+  for (const char* port : {"0", "65536", "70000", "-1", "abc", "99999999999"}) {
+    SCOPED_TRACE(port);
+    EXPECT_EQ(ActionOf(std::string("GET /udp/239.0.0.1:") + port + " HTTP/1.1"), RequestAction::BadRequest);
+    EXPECT_EQ(ActionOf(std::string("GET /udp/tv:") + port + " HTTP/1.1"), RequestAction::BadRequest);
+  }
+  EXPECT_EQ(ActionOf("HEAD /udp/239.0.0.1:70000 HTTP/1.1"), RequestAction::HeadReply);
+}
+
+TEST(Decision, StreamInterfaceAndHandOff) {
+  const std::string list = "10.0.0.1, 10.0.0.2@233.7.*.*";
+  EXPECT_EQ(Decide("GET /udp/233.7.1.1:1 HTTP/1.1", true, false, list).interfaceText, "10.0.0.2");
+  EXPECT_EQ(Decide("GET /udp/239.7.1.1:1 HTTP/1.1", true, false, list).interfaceText, "10.0.0.1");
+  EXPECT_EQ(Decide("GET /udp/239.7.1.1:1 HTTP/1.1", true, false, " 1.2.3.4 ").interfaceText, " 1.2.3.4 ");
+
+  RequestDecision d = Decide("GET /udp/239.7.1.1:1 HTTP/1.1", true, true, list);
+  EXPECT_EQ(d.action, RequestAction::TranscoderHandOff);
+  EXPECT_EQ(d.interfaceText, "10.0.0.1");
+  d = Decide("GET /udp/tv:5 HTTP/1.1");
+  EXPECT_EQ(d.action, RequestAction::TranscoderHandOff);
+  EXPECT_EQ(d.group, "tv");
+  EXPECT_EQ(d.groupPort, 5);
+  EXPECT_EQ(Decide("GET /udp/TV:5 HTTP/1.1").action, RequestAction::Relay);
 }
 
 TEST(Numbers, BackToDecimalText) {
