@@ -9,7 +9,7 @@ root=$(pwd)
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config nettle-dev googletest python3 iproute2
           util-linux systemd g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 xvfb xauth
-          libvlc5 vlc-plugin-base)
+          libvlc5 vlc-plugin-base dpkg-dev lintian)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 missing=()
@@ -55,10 +55,22 @@ build windows-x64 || exit 1
 # 32-bit programs cannot run on this machine's kernel: the i686 build is compiled and linked only.
 build windows-x86 -DCORVANE_TESTS=OFF || exit 1
 
+# Release files: both Windows archives and the Debian package, checked by lintian. The tags left are
+# explained in packaging/debian/lintian-notes.
+echo "== $(date +%T) Packaging"
+scripts/package.sh >"$logs/package.log" 2>&1 || { cat "$logs/package.log"; exit 1; }
+version=$(sed -nE 's/^project\(Corvane VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' CMakeLists.txt)
+lintian_output=$(lintian --fail-on error,warning --suppress-tags-from-file packaging/debian/lintian-notes \
+                 "build/dist/corvane_${version}_amd64.deb" 2>&1)
+lintian_status=$?
+grep -v 'running with root privileges' <<<"$lintian_output" || true
+[ "$lintian_status" -eq 0 ] || exit 1
+
 # The tests themselves run inside a private network namespace (loopback only, multicast routed to lo).
 wineprefix=$(mktemp -d /tmp/corvane-wine.XXXXXX)
 cat >"$logs/run-tests.sh" <<INNER
 set -u
+version=$version
 ip link set lo up
 ip route add 224.0.0.0/4 dev lo
 export WINEPREFIX=$wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -69,6 +81,14 @@ for preset in linux linux-asan windows-x64; do
   grep -E 'tests passed|\\*\\*\\*Failed|\\*\\*\\*Timeout|\\*\\*\\*Exception|Not Run|\\(Failed\\)|\\(Timeout\\)' $logs/test-\$preset.log
 done
 wineserver -k >/dev/null 2>&1 || true
+echo "== \$(date +%T) Testing the release files"
+cd $root/tests/package
+CORVANE_DEB=$root/build/dist/corvane_\${version}_amd64.deb python3 ../e2e/run_in_netns.py \\
+  python3 -m unittest -v test_debian_package >$logs/test-package.log 2>&1
+CORVANE_WINDOWS=1 CORVANE_E2E_WORK=$root/build/windows-x64/tests/e2e \\
+  CORVANE_ZIP=$root/build/dist/corvane-\${version}-win64.zip python3 ../e2e/run_in_netns.py \\
+  python3 -m unittest -v test_windows_archive >>$logs/test-package.log 2>&1
+grep -E '^(Ran|OK|FAILED)' $logs/test-package.log
 INNER
 if [ "$(id -u)" -eq 0 ]; then
   unshare -n bash "$logs/run-tests.sh"
@@ -114,5 +134,22 @@ for preset in linux linux-asan windows-x64; do
   failed=$((failed + bad))
   skipped=$((skipped + notrun))
 done
+# The release-file tests speak unittest: "Ran N tests", then "OK (skipped=S)" or "FAILED (failures=F, ...)".
+package_log=$logs/test-package.log
+ran=$(sed -nE 's/^Ran ([0-9]+) tests?.*/\1/p' "$package_log" | awk '{s+=$1} END {if (NR) print s}')
+if [ -z "$ran" ] || [ "$(grep -cE '^(OK|FAILED)' "$package_log")" -ne 2 ]; then
+  echo "== release files: no test summary (see $package_log)"
+  tail -30 "$package_log"
+  failed=$((failed + 1))
+else
+  bad=$(grep -oE '(failures|errors)=[0-9]+' "$package_log" | cut -d= -f2 | awk '{s+=$1} END {if (NR) print s}')
+  notrun=$(grep -oE 'skipped=[0-9]+' "$package_log" | cut -d= -f2 | awk '{s+=$1} END {if (NR) print s}')
+  bad=${bad:-0}
+  notrun=${notrun:-0}
+  [ "$bad" -eq 0 ] || tail -40 "$package_log"
+  passed=$((passed + ran - bad - notrun))
+  failed=$((failed + bad))
+  skipped=$((skipped + notrun))
+fi
 echo "Total: $passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ]

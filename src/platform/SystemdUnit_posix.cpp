@@ -42,6 +42,7 @@ std::string SystemdUnitText(const std::string& description, const std::string& p
   if (!FitsInUnit(description) || !FitsInUnit(programPath) || !FitsInUnit(switches)) return std::string();
   return "[Unit]\n"
          "Description=" + description + "\n"
+         "Documentation=man:corvane(1)\n"
          "Wants=network-online.target\n"
          "After=network-online.target\n"
          "\n"
@@ -52,6 +53,9 @@ std::string SystemdUnitText(const std::string& description, const std::string& p
          "RestartSec=5\n"
          // The service asks for high priority; only the manager may grant it to a user without privileges.
          "Nice=-10\n"
+         // A system user of that name (the Debian package makes one) is used when it exists, else systemd
+         // makes a user for the time the service runs.
+         "User=corvane\n"
          "DynamicUser=yes\n"
          "AmbientCapabilities=CAP_NET_BIND_SERVICE\n"
          "CapabilityBoundingSet=CAP_NET_BIND_SERVICE\n"

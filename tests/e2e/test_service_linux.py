@@ -220,9 +220,9 @@ class InstallTest(unittest.TestCase):
             return calls.read().splitlines()
 
     def unit_text(self):
-        return ("[Unit]\nDescription=Corvane\nWants=network-online.target\nAfter=network-online.target\n\n"
+        return ("[Unit]\nDescription=Corvane\nDocumentation=man:corvane(1)\nWants=network-online.target\nAfter=network-online.target\n\n"
                 "[Service]\nType=notify\nExecStart=\"%s\" /service\nRestart=on-failure\nRestartSec=5\nNice=-10\n"
-                "DynamicUser=yes\nAmbientCapabilities=CAP_NET_BIND_SERVICE\n"
+                "User=corvane\nDynamicUser=yes\nAmbientCapabilities=CAP_NET_BIND_SERVICE\n"
                 "CapabilityBoundingSet=CAP_NET_BIND_SERVICE\nNoNewPrivileges=yes\nProtectSystem=strict\n"
                 "ProtectHome=read-only\nPrivateTmp=yes\nPrivateDevices=yes\nProtectKernelTunables=yes\n"
                 "ProtectKernelModules=yes\nProtectKernelLogs=yes\nProtectControlGroups=yes\nProtectClock=yes\n"
