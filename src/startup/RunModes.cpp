@@ -1,5 +1,6 @@
 #include "startup/RunModes.h"
 
+#include "panel/ControlPanel.h"
 #include "platform/Console.h"
 #include "startup/ProxyRunner.h"
 
@@ -23,7 +24,8 @@ int RunSelectedMode(RunMode mode) {
       // A second start of the same copy ends quietly; a listener that could not start is a failure.
       return ProxyRunner() == ProxyRunResult::ListenerFailed ? 1 : 0;
     case RunMode::ControlPanel:
-      return ReportMissingMode("control panel");
+      // The service and transcoder operations are not part of this build yet: the panel says so.
+      return RunControlPanel(PanelOperations{});
   }
   return 0;
 }
