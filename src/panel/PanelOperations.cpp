@@ -2,10 +2,10 @@
 
 namespace {
 
-constexpr LocalizedText kServiceNotAvailable{"Управление сервисом недоступно в этой сборке",
-                                             "Service control is not available in this build"};
-constexpr LocalizedText kTranscoderNotAvailable{"Управление транскодером недоступно в этой сборке",
-                                                "Transcoder control is not available in this build"};
+constexpr LocalizedText kServiceNotAvailable{"Управление сервисом недоступно",
+                                             "Service control is not available"};
+constexpr LocalizedText kTranscoderNotAvailable{"Управление транскодером недоступно",
+                                                "Transcoder control is not available"};
 
 }  // namespace
 

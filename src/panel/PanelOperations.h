@@ -39,7 +39,7 @@ struct PanelOperations {
   PanelTranscoderOperations transcoder;
 };
 
-// "Service control is not available in this build".
+// "Service control is not available", said where the service would be.
 std::string ServiceNotAvailableText(PanelLanguage language);
 std::string TranscoderNotAvailableText(PanelLanguage language);
 

@@ -2,7 +2,8 @@
 
 namespace {
 
-constexpr int kFirstControlNumber = 1000;
+// Below 1000: a combo box numbers its own list and text field 1000 and 1001.
+constexpr int kFirstControlNumber = 100;
 
 platform::WindowControlKind KindOf(ControlKind kind) {
   using K = platform::WindowControlKind;

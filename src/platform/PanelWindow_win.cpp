@@ -88,6 +88,7 @@ struct PanelWindow::State {
   WindowHandlers handlers;
   std::wstring caption;
   int focusHome = 0;
+  HWND lastFocus = nullptr;  // of our controls, when the window was last deactivated
   int writing = 0;  // writes of our own in progress: their notifications are not the user's
 
   Control* Find(int id) {
@@ -159,10 +160,6 @@ struct PanelWindow::State {
     controls.push_back({spec, handle});
     const HFONT controlFont = spec.kind == WindowControlKind::Link ? linkFont.Get() : font.Get();
     SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont), FALSE);
-    // Frames are drawn beneath the controls they frame.
-    if (spec.kind == WindowControlKind::Frame) {
-      SetWindowPos(handle, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
     if (IsList(spec.kind) && spec.dropDownWidth > 0) SendMessageW(handle, CB_SETDROPPEDWIDTH, spec.dropDownWidth, 0);
     FitToText(controls.back());
     return true;
@@ -285,6 +282,21 @@ struct PanelWindow::State {
         }
         break;
       }
+      case WM_ACTIVATE:
+        // A plain window would take the focus itself when it comes back (after a message box, say):
+        // give it to the control that had it, or to the home control.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+          const HWND focus = GetFocus();
+          state->lastFocus = state->Owning(focus) != nullptr ? focus : nullptr;
+        } else if (HIWORD(wParam) == 0) {
+          const HWND home = state->HandleOf(state->focusHome);
+          const HWND target = state->lastFocus != nullptr && IsWindow(state->lastFocus) ? state->lastFocus : home;
+          if (target != nullptr) {
+            SetFocus(target);
+            return 0;
+          }
+        }
+        break;
       case WM_TIMER:
         if (wParam == kTimerId && state->handlers.timer) state->handlers.timer();
         return 0;
@@ -352,7 +364,8 @@ bool PanelWindow::Create(const WindowDescription& description, WindowHandlers ha
   state.focusHome = description.focusHome;
 
   // Fixed border, minimize but no maximize; the outer size follows from the client area.
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  // No WS_CLIPCHILDREN: the window paints the inside of its frames, which paint only their edges.
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   RECT frame{0, 0, description.clientWidth, description.clientHeight};
   AdjustWindowRectEx(&frame, style, FALSE, 0);
   const int width = frame.right - frame.left;
@@ -376,6 +389,12 @@ bool PanelWindow::Create(const WindowDescription& description, WindowHandlers ha
     if (!state.MakeControl(control)) {
       state.window.Close();
       return false;
+    }
+  }
+  // Frames go beneath the controls they frame, which would otherwise be clipped away under them.
+  for (const State::Control& control : state.controls) {
+    if (control.spec.kind == WindowControlKind::Frame) {
+      SetWindowPos(control.handle, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
   }
   if (description.timerMilliseconds > 0) SetTimer(state.window.Get(), kTimerId, description.timerMilliseconds, nullptr);

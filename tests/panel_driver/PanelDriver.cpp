@@ -9,6 +9,7 @@
 //   boxes              the message boxes of the panel's process: title and text
 //   dismiss            presses OK in the first message box
 //   alive              whether the panel window still exists
+//   pointer X Y        moves the mouse pointer to the screen position
 #include <windows.h>
 
 #include <cstdio>
@@ -60,6 +61,13 @@ const std::pair<ControlId, const char*> kNames[] = {
 
 HWND panel = nullptr;
 
+// The focus of the panel's thread (GetFocus only knows the caller's own).
+HWND PanelFocus() {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(panel, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return std::string();
   const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
@@ -96,9 +104,11 @@ std::string Json(const std::string& text) {
 
 const char* Bool(bool value) { return value ? "true" : "false"; }
 
+// Asked of the control itself: GetWindowText would give another process's fields their first caption only.
 std::string WindowText(HWND window) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  std::wstring text(static_cast<std::size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
   return Utf8(text);
 }
 
@@ -159,7 +169,7 @@ BOOL CALLBACK AddControl(HWND control, LPARAM listPointer) {
   std::ostringstream out;
   out << "{\"name\":" << Json(name) << ",\"class\":" << Json(kind) << ",\"text\":" << Json(WindowText(control))
       << ",\"visible\":" << Bool(IsWindowVisible(control)) << ",\"enabled\":" << Bool(IsWindowEnabled(control))
-      << ",\"rect\":" << RectJson(control) << ",\"focus\":" << Bool(GetFocus() == control);
+      << ",\"rect\":" << RectJson(control) << ",\"focus\":" << Bool(PanelFocus() == control);
   if (kind == "Button") out << ",\"checked\":" << Bool(SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED);
   if (kind == "ComboBox") {
     out << ",\"selected\":" << SendMessageW(control, CB_GETCURSEL, 0, 0) << ",\"entries\":[";
@@ -228,9 +238,15 @@ std::string Answer(const std::string& line) {
         << ",\"outer\":[" << outer.left << "," << outer.top << "," << outer.right << "," << outer.bottom << "]"
         << ",\"client\":[" << client.right << "," << client.bottom << "]"
         << ",\"sizable\":" << Bool(style & WS_THICKFRAME) << ",\"maximize\":" << Bool(style & WS_MAXIMIZEBOX)
-        << ",\"minimize\":" << Bool(style & WS_MINIMIZEBOX)
-        << ",\"icon\":" << Bool(SendMessageW(panel, WM_GETICON, ICON_BIG, 0) != 0) << "}";
+        << ",\"minimize\":" << Bool(style & WS_MINIMIZEBOX) << "}";
     return out.str();
+  }
+  if (command == "pointer") {
+    int x = 0;
+    int y = 0;
+    in >> x >> y;
+    SetCursorPos(x, y);
+    return "{\"ok\":true}";
   }
   if (command == "alive") return std::string("{\"alive\":") + Bool(panel != nullptr && IsWindow(panel)) + "}";
   if (panel == nullptr || !IsWindow(panel)) return "{\"error\":\"no panel window\"}";
