@@ -13,6 +13,7 @@ constexpr UINT_PTR kTimerId = 1;
 constexpr const wchar_t* kContainerClass = L"CorvaneContainer";
 // Room below a combo box for its drop-down list.
 constexpr int kDropDownListHeight = 200;
+constexpr int kTextSlack = 4;
 
 struct FontTraits {
   using Handle = HFONT;
@@ -29,14 +30,15 @@ struct ClassAndStyle {
 };
 
 ClassAndStyle ClassOf(const WindowControl& control) {
-  const DWORD centred = control.centred ? SS_CENTER : 0;
+  const DWORD line = control.centred ? SS_CENTER : SS_LEFTNOWORDWRAP;
   switch (control.kind) {
     case WindowControlKind::Frame:
       return {L"BUTTON", BS_GROUPBOX, 0};
+    // One line each: a label sized to its text must not wrap when a pixel is short.
     case WindowControlKind::Label:
-      return {L"STATIC", SS_LEFT | SS_NOPREFIX | centred, 0};
+      return {L"STATIC", line | SS_NOPREFIX, 0};
     case WindowControlKind::Link:
-      return {L"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY | centred, 0};
+      return {L"STATIC", line | SS_NOPREFIX | SS_NOTIFY, 0};
     case WindowControlKind::EditableList:
       return {L"COMBOBOX", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0};
     case WindowControlKind::ChoiceList:
@@ -120,22 +122,25 @@ struct PanelWindow::State {
     --writing;
   }
 
+  // Measured the way a static control draws its text.
   SIZE TextSize(const std::wstring& text, HFONT textFont) const {
-    SIZE size{0, 0};
+    RECT area{0, 0, 0, 0};
     HDC context = GetDC(window.Get());
-    if (context == nullptr) return size;
+    if (context == nullptr) return SIZE{0, 0};
     const HGDIOBJ previous = SelectObject(context, textFont);
-    GetTextExtentPoint32W(context, text.c_str(), static_cast<int>(text.size()), &size);
+    DrawTextW(context, text.c_str(), static_cast<int>(text.size()), &area, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(context, previous);
     ReleaseDC(window.Get(), context);
-    return size;
+    return SIZE{area.right - area.left, area.bottom - area.top};
   }
 
   void FitToText(const Control& control) {
     if (control.spec.width != 0) return;
     const HFONT textFont = control.spec.kind == WindowControlKind::Link ? linkFont.Get() : font.Get();
     const SIZE size = TextSize(WideFromUtf8(control.spec.text), textFont);
-    SetWindowPos(control.handle, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Pixels to spare: glyphs may overhang the measured extent, and a centred label would break the word.
+    SetWindowPos(control.handle, nullptr, 0, 0, size.cx + kTextSlack, size.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
   int ParentWidth(int parent) const {

@@ -62,8 +62,7 @@ bool SpawnShell(const std::string& commandLine, bool discardOutput, pid_t& child
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   }
   const char* arguments[] = {kShell, "-c", commandLine.c_str(), nullptr};
-  const int result =
-      posix_spawn(&child, kShell, &actions, nullptr, const_cast<char* const*>(arguments), environ);
+  const int result = posix_spawn(&child, kShell, &actions, nullptr, const_cast<char* const*>(arguments), environ);
   posix_spawn_file_actions_destroy(&actions);
   errno = result;
   return result == 0;
