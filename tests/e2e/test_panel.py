@@ -13,7 +13,7 @@ import tempfile
 import time
 import unittest
 
-from corvane_harness import SLOW, WINDOWS, WINE, Proxy, free_tcp_port, require_program, settings_text
+from corvane_harness import SLOW, WINDOWS, WINE, ProgramTestCase, free_tcp_port, require_program, settings_text
 
 DRIVER = os.environ.get("CORVANE_PANEL_DRIVER", "")
 RECORDING_NETSH = os.environ.get("CORVANE_RECORDING_NETSH", "")
@@ -59,27 +59,13 @@ def russian_system():
         os.environ.update(saved)
 
 
-class PanelCase(unittest.TestCase):
-    def setUp(self):
-        self.programs = []
-
-    def tearDown(self):
-        for program in self.programs:
-            program.remove()
-
-    def program(self, settings=None, folder=None):
-        program = Proxy(settings, folder)
-        self.programs.append(program)
-        return program
-
-
 @unittest.skipIf(WINDOWS, "the Windows build shows its window instead")
-class ConsolePanelTest(PanelCase):
+class ConsolePanelTest(ProgramTestCase):
     def output_lines(self, program):
         return program.output.decode("utf-8").split("\r\n")[:-1]
 
     def test_without_a_switch_the_help_and_the_states_are_printed(self):
-        program = self.program().start()
+        program = self.proxy().start()
         self.assertEqual(program.wait_exit(10), 0, program.describe())
         lines = self.output_lines(program)
         self.assertEqual(len(lines), 24 + 1 + 3, lines)
@@ -91,9 +77,9 @@ class ConsolePanelTest(PanelCase):
 
     def test_the_states_follow_the_settings_and_the_running_proxy(self):
         port = free_tcp_port()
-        proxy = self.program(settings_text(multicast="127.0.0.1", http="127.0.0.1", port=port)).start("/user", "/cons")
+        proxy = self.proxy(settings_text(multicast="127.0.0.1", http="127.0.0.1", port=port)).start("/user", "/cons")
         proxy.wait_listening(port)
-        panel = self.program(folder=proxy.folder).start()
+        panel = self.proxy(folder=proxy.folder).start()
         self.assertEqual(panel.wait_exit(10), 0, panel.describe())
         lines = self.output_lines(panel)
         self.assertEqual(lines[4], "   or http://127.0.0.1:%d/udp/x.x.x.x:x " % port)
@@ -101,21 +87,21 @@ class ConsolePanelTest(PanelCase):
 
     def test_russian_system_gets_russian_text(self):
         with russian_system():
-            program = self.program().start()
+            program = self.proxy().start()
             self.assertEqual(program.wait_exit(10), 0, program.describe())
         lines = self.output_lines(program)
         self.assertEqual(lines[0], "Пример использования")
         self.assertEqual(lines[-3], "Приложение не запущено")
 
     def test_switches_of_the_panel(self):
-        program = self.program().start("/?")
+        program = self.proxy().start("/?")
         self.assertEqual(program.wait_exit(10), 0, program.describe())
         lines = self.output_lines(program)
         self.assertEqual(len(lines), 24)
         self.assertEqual(lines[-1], "   interface 192.168.1.2 is selected, if not - 192.168.0.1 ")
         for switch in ("/install", "/REMOVE"):
             with self.subTest(switch=switch):
-                program = self.program().start(switch)
+                program = self.proxy().start(switch)
                 self.assertEqual(program.wait_exit(10), 2, program.describe())
                 self.assertEqual(self.output_lines(program), [SERVICE_MISSING])
 
@@ -167,7 +153,7 @@ def windows_path(path):
 
 
 @unittest.skipUnless(WINDOWS, "only the Windows build has a window")
-class PanelWindowTest(PanelCase):
+class PanelWindowTest(ProgramTestCase):
     def setUp(self):
         super().setUp()
         self.driver = Driver()
@@ -177,7 +163,7 @@ class PanelWindowTest(PanelCase):
         super().tearDown()
 
     def open(self, settings=None, *arguments):
-        panel = self.program(settings).start(*arguments)
+        panel = self.proxy(settings).start(*arguments)
         window = self.driver.ask("find %d" % int(20000 * SLOW))
         self.assertTrue(window["found"], panel.describe())
         return panel, window

@@ -4,7 +4,7 @@ import socket
 import time
 import unittest
 
-from corvane_harness import (LOG_LINE, REPLY_404, SIGNATURE, SLOW, STREAM_HEADER, WINDOWS, Client, Proxy,
+from corvane_harness import (LOG_LINE, REPLY_404, SIGNATURE, SLOW, STREAM_HEADER, WINDOWS, Client, ProgramTestCase,
                              exchange, free_tcp_port, require_program, settings_text)
 
 
@@ -16,19 +16,7 @@ def not_in_build_line(mode):
     return ("Corvane: the %s mode is not in this build yet\r\n" % mode).encode("ascii")
 
 
-class StartupTest(unittest.TestCase):
-    def setUp(self):
-        self.proxies = []
-
-    def tearDown(self):
-        for proxy in self.proxies:
-            proxy.remove()
-
-    def proxy(self, settings=None, folder=None):
-        proxy = Proxy(settings, folder)
-        self.proxies.append(proxy)
-        return proxy
-
+class StartupTest(ProgramTestCase):
     def assert_refused(self, port):
         with socket.socket() as probe:
             probe.settimeout(5)
