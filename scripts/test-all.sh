@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config nettle-dev googletest python3 iproute2
-          util-linux systemd g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 xvfb xauth
+          util-linux systemd g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 xvfb xauth fonts-wine
           libvlc5 vlc-plugin-base dpkg-dev lintian)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo

@@ -1,6 +1,6 @@
 #include "platform/Process.h"
 
-#include "platform/WindowsHeaders.h"
+#include "platform/WinHandles.h"
 
 namespace platform {
 
@@ -29,6 +29,53 @@ std::string LastErrorText() {
   }
   if (length == 0) return "error " + std::to_string(code);
   return std::string(text, length);
+}
+
+namespace {
+
+// CreateProcessA may write into the command line, so it gets a copy of its own.
+bool CreateFromCommandLine(const std::string& commandLine, DWORD flags, WORD show, PROCESS_INFORMATION& process) {
+  std::string writable = commandLine;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = show;
+  return CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup,
+                        &process) != FALSE;
+}
+
+}  // namespace
+
+bool StartProgram(const std::string& commandLine, ProgramWindow window) {
+  PROCESS_INFORMATION process{};
+  const DWORD flags = window == ProgramWindow::OwnConsole ? CREATE_NEW_CONSOLE : 0;
+  const WORD show = window == ProgramWindow::OwnConsole ? SW_SHOW : SW_SHOWNORMAL;
+  if (!CreateFromCommandLine(commandLine, flags, show, process)) return false;
+  ScopedHandle thread(process.hThread);
+  ScopedHandle started(process.hProcess);
+  return true;
+}
+
+ProgramRun RunHiddenProgram(const std::string& commandLine, unsigned timeoutMilliseconds) {
+  ProgramRun run;
+  PROCESS_INFORMATION process{};
+  if (!CreateFromCommandLine(commandLine, CREATE_NEW_CONSOLE | CREATE_NO_WINDOW, SW_HIDE, process)) {
+    run.error = LastErrorText();
+    return run;
+  }
+  ScopedHandle thread(process.hThread);
+  ScopedHandle started(process.hProcess);
+  if (WaitForSingleObject(started.Get(), timeoutMilliseconds) != WAIT_OBJECT_0) {
+    TerminateProcess(started.Get(), 1);
+    WaitForSingleObject(started.Get(), 5000);
+    run.outcome = ProgramRun::Outcome::TimedOut;
+    return run;
+  }
+  DWORD exitCode = 0;
+  GetExitCodeProcess(started.Get(), &exitCode);
+  run.outcome = ProgramRun::Outcome::Finished;
+  run.exitCode = exitCode;
+  return run;
 }
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "platform/WinText.h"
 #include "platform/WindowsHeaders.h"
 
 namespace platform {
@@ -33,6 +34,10 @@ std::string NarrowFrom(const std::wstring& wide, UINT codePage, BOOL* usedDefaul
 
 }  // namespace
 
+std::wstring WideFromUtf8(const std::string& text) { return WideFrom(text, CP_UTF8); }
+
+std::string Utf8FromWide(const std::wstring& text) { return NarrowFrom(text, CP_UTF8, nullptr); }
+
 std::string LowerCaseText(const std::string& text) {
   std::string lower = text;
   if (!lower.empty() && lower.size() <= MAXDWORD) CharLowerBuffA(lower.data(), static_cast<DWORD>(lower.size()));
@@ -41,7 +46,7 @@ std::string LowerCaseText(const std::string& text) {
 
 std::uint16_t SystemDefaultLanguageId() { return GetSystemDefaultLangID(); }
 
-std::string Utf8FromSystemCodePage(const std::string& text) { return NarrowFrom(WideFrom(text, CP_ACP), CP_UTF8, nullptr); }
+std::string Utf8FromSystemCodePage(const std::string& text) { return Utf8FromWide(WideFrom(text, CP_ACP)); }
 
 bool SystemCodePageFromUtf8(const std::string& utf8, std::string& text) {
   // A system whose code page is UTF-8 itself takes the text as it is (and refuses the default-character report).
@@ -49,7 +54,7 @@ bool SystemCodePageFromUtf8(const std::string& utf8, std::string& text) {
     text = utf8;
     return true;
   }
-  const std::wstring wide = WideFrom(utf8, CP_UTF8);
+  const std::wstring wide = WideFromUtf8(utf8);
   BOOL usedDefault = FALSE;
   text = NarrowFrom(wide, CP_ACP, &usedDefault);
   // Anything that came out empty from non-empty input was lost on the way.

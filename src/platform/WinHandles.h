@@ -88,6 +88,14 @@ struct WindowTraits {
   static bool Close(Handle handle) { return DestroyWindow(handle) != FALSE; }
 };
 
+// Fonts, brushes and the other drawing objects.
+struct GdiObjectTraits {
+  using Handle = HGDIOBJ;
+  static Handle Null() { return nullptr; }
+  static bool IsValid(Handle handle) { return handle != nullptr; }
+  static bool Close(Handle handle) { return DeleteObject(handle) != FALSE; }
+};
+
 // CryptoAPI: a provider context and a hash object made from it.
 struct CryptProviderTraits {
   using Handle = HCRYPTPROV;
@@ -108,6 +116,7 @@ using ScopedRegistryKey = ScopedObject<RegistryKeyTraits>;
 using ScopedServiceHandle = ScopedObject<ServiceHandleTraits>;
 using ScopedModule = ScopedObject<ModuleTraits>;
 using ScopedWindow = ScopedObject<WindowTraits>;
+using ScopedGdiObject = ScopedObject<GdiObjectTraits>;
 using ScopedCryptProvider = ScopedObject<CryptProviderTraits>;
 using ScopedCryptHash = ScopedObject<CryptHashTraits>;
 

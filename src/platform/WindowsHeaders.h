@@ -21,4 +21,5 @@
 #include <iphlpapi.h>
 #include <wincrypt.h>
 #include <shellapi.h>
+#include <commctrl.h>
 // clang-format on

@@ -561,3 +561,20 @@ def joined_groups():
     except OSError:
         pass
     return groups
+
+
+class ProgramTestCase(unittest.TestCase):
+    """Each test's programs, every one in a folder of its own, ended and removed after the test."""
+
+    def setUp(self):
+        self.proxies = []
+
+    def tearDown(self):
+        for proxy in self.proxies:
+            proxy.remove()
+
+    def proxy(self, settings=None, folder=None):
+        proxy = Proxy(settings, folder)
+        self.proxies.append(proxy)
+        return proxy
+

@@ -13,10 +13,15 @@ WINEPREFIX of this run's own under a temporary folder, its wineserver started he
 by whichever run comes first; in CORVANE_E2E_WORK, else the system's temporary folder) and every run
 copies it with `cp -a`. Delete the template folder to have it made afresh.
 
+With CORVANE_E2E_DISPLAY=1 the wine session gets a screen: an Xvfb started inside the namespace (its
+display number chosen by Xvfb, its frame buffer file named to the test in CORVANE_E2E_FRAMEBUFFER), ended
+by its process id afterwards, and a wine virtual desktop on it, so that windows are drawn with their frames.
+
 Exit code 77 (skipped) when the run lacks root rights or the system cannot make a network namespace.
 """
 import fcntl
 import os
+import select
 import shutil
 import signal
 import subprocess
@@ -122,6 +127,49 @@ def make_template_prefix(loader, server, template):
         open(os.path.join(template, TEMPLATE_READY_MARK), "w").close()
 
 
+VIRTUAL_DESKTOP = "800x600"
+WINE_FONTS = "/usr/share/wine/fonts"
+# Wine's registry file syntax: key paths with doubled backslashes, a modification time after each key.
+# Links are drawn in the hot-tracking colour, light grey in wine's theme: Windows' blue instead.
+VIRTUAL_DESKTOP_KEYS = r"""
+[Software\\Wine\\Explorer] 1700000000
+"Desktop"="Default"
+
+[Software\\Wine\\Explorer\\Desktops] 1700000000
+"Default"="%s"
+
+[Control Panel\\Colors] 1700000000
+"HotTrackingColor"="0 102 204"
+""" % VIRTUAL_DESKTOP
+
+
+def start_virtual_screen(session):
+    """Starts Xvfb in this namespace; returns (process, display, frame buffer file) or None."""
+    xvfb = shutil.which("Xvfb")
+    if xvfb is None:
+        say("no Xvfb (package xvfb): the test runs without a screen")
+        return None
+    folder = os.path.join(session, "screen")
+    os.makedirs(folder)
+    read_end, write_end = os.pipe()
+    process = subprocess.Popen([xvfb, "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                                "-fbdir", folder], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    number = b""
+    while not number.endswith(b"\n") and select.select([read_end], [], [], 30)[0]:
+        chunk = os.read(read_end, 16)
+        if not chunk:
+            break
+        number += chunk
+    os.close(read_end)
+    if not number.strip().isdigit():
+        process.kill()
+        process.wait()
+        raise SystemExit("run_in_netns: Xvfb did not start")
+    return process, ":" + number.strip().decode(), os.path.join(folder, "Xvfb_screen0")
+
+
 def run_with_wine(command):
     loader, server = wine_tools()
     work = os.environ.get("CORVANE_E2E_WORK") or tempfile.gettempdir()
@@ -131,11 +179,26 @@ def run_with_wine(command):
     session = tempfile.mkdtemp(prefix="corvane-e2e-wine-")
     prefix = os.path.join(session, "prefix")
     env = wine_env(prefix)
+    screen = None
     try:
         subprocess.run(["cp", "-a", template, prefix], check=True)
         os.environ.update({k: env[k] for k in ("WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES")})
         os.environ.pop("DISPLAY", None)
         os.environ.pop("WAYLAND_DISPLAY", None)
+        if os.environ.get("CORVANE_E2E_DISPLAY") == "1":
+            screen = start_virtual_screen(session)
+        if screen is not None:
+            # Read by the wine server when it starts, below.
+            with open(os.path.join(prefix, "user.reg"), "a") as registry:
+                registry.write(VIRTUAL_DESKTOP_KEYS)
+            # Windows' own dialog font metrics and caption symbols (package fonts-wine), where this wine
+            # does not look for them by itself.
+            fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
+            for name in ("tahoma.ttf", "tahomabd.ttf", "marlett.ttf"):
+                if os.path.isfile(os.path.join(WINE_FONTS, name)) and os.path.isdir(fonts):
+                    shutil.copy(os.path.join(WINE_FONTS, name), fonts)
+            env["DISPLAY"] = os.environ["DISPLAY"] = screen[1]
+            os.environ["CORVANE_E2E_FRAMEBUFFER"] = screen[2]
         # A persistent server started here, inside the namespace: every socket of the Windows
         # programs is made by it, so it must not live anywhere else.
         subprocess.run([server, "-p"], env=env, check=True)
@@ -146,6 +209,9 @@ def run_with_wine(command):
     finally:
         subprocess.run([server, "-k"], env=env, stderr=subprocess.DEVNULL)
         subprocess.run([server, "-w"], env=env, stderr=subprocess.DEVNULL, timeout=60)
+        if screen is not None:
+            screen[0].kill()
+            screen[0].wait()
         shutil.rmtree(session, ignore_errors=True)
 
 

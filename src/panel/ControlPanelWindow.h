@@ -1,0 +1,67 @@
+#pragma once
+// ControlPanelWindow: the settings fields, the states and the mode actions over one platform window.
+// The fields are the panel's own (PanelFields); the window shows them, and user edits flow back through
+// the change reaction. Without a window system the same object runs headless.
+#include <string>
+
+#include "panel/ModeDecisions.h"
+#include "panel/PanelFields.h"
+#include "panel/PanelLanguage.h"
+#include "panel/PanelOperations.h"
+#include "panel/PanelSettingsFile.h"
+#include "panel/StatusView.h"
+#include "platform/PanelWindow.h"
+#include "platform/Process.h"
+
+class ControlPanelWindow {
+ public:
+  explicit ControlPanelWindow(const PanelOperations& operations);
+  ControlPanelWindow(const ControlPanelWindow&) = delete;
+  ControlPanelWindow& operator=(const ControlPanelWindow&) = delete;
+  ~ControlPanelWindow();
+
+  // The start-up sequence, the switches and the message loop; the exit code.
+  int Run();
+  void Message(const std::string& text) { window_.Message(text); }
+
+ private:
+  // Start-up and the window's contents.
+  void ShowFields();
+  void OnControlUsed(int number);
+  void OnSettingsEdited(ControlId id);
+  void RefreshStatus();
+  void ApplyUpdate(const ControlUpdate& update);
+  void AfterRefresh();
+  int RunSwitches(bool& handled);
+  void PrintConsolePanel();
+
+  // Actions (PanelActions.cpp).
+  bool SaveFirst(bool forAppStart);
+  void Save();
+  void ShowHelp();
+  void LaunchUserMode();
+  void InstallProxyService();
+  void RemoveProxyService();
+  void StartProxyService();
+  void StopProxyService();
+  void RestartServiceAfterSave();
+  void FinishRestartAfterClose();
+  void LaunchTranscoder();
+  void CloseTranscoder();
+  void CheckForeignService();
+  void OperateForeignService();
+  void ShowCover(bool shown);
+  void AddFirewallException();
+  void OpenAddress(const std::string& address);
+  void StartOrReport(const std::string& commandLine, platform::ProgramWindow window);
+  bool ServiceWired();
+
+  const PanelOperations& operations_;
+  platform::PanelWindow window_;
+  PanelLanguage language_ = PanelLanguage::English;
+  std::string settingsFile_;
+  PanelFields fields_;
+  StatusView shown_;
+  bool coverShown_ = false;
+  ServiceRestart restart_;
+};

@@ -1,0 +1,102 @@
+#include "panel/PanelView.h"
+
+namespace {
+
+// Below 1000: a combo box numbers its own list and text field 1000 and 1001.
+constexpr int kFirstControlNumber = 100;
+
+platform::WindowControlKind KindOf(ControlKind kind) {
+  using K = platform::WindowControlKind;
+  switch (kind) {
+    case ControlKind::Group:
+      return K::Frame;
+    case ControlKind::Label:
+      return K::Label;
+    case ControlKind::LinkLabel:
+      return K::Link;
+    case ControlKind::EditableList:
+      return K::EditableList;
+    case ControlKind::ChoiceList:
+      return K::ChoiceList;
+    case ControlKind::TextField:
+      return K::TextField;
+    case ControlKind::ReadOnlyField:
+      return K::ReadOnlyField;
+    case ControlKind::PushButton:
+      return K::PushButton;
+    case ControlKind::CheckBox:
+      return K::CheckBox;
+    case ControlKind::Panel:
+      return K::Panel;
+  }
+  return K::Label;
+}
+
+platform::WindowControlColour ColourOf(ControlBackground background) {
+  switch (background) {
+    case ControlBackground::Window:
+      return platform::WindowControlColour::Window;
+    case ControlBackground::ButtonFace:
+      return platform::WindowControlColour::ButtonFace;
+    case ControlBackground::Parent:
+      break;
+  }
+  return platform::WindowControlColour::Parent;
+}
+
+bool InPanel(const ControlSpec& control) {
+  return control.parent != ControlId::None && ControlSpecOf(control.parent).kind == ControlKind::Panel;
+}
+
+}  // namespace
+
+int ControlNumber(ControlId id) { return kFirstControlNumber + static_cast<int>(id); }
+
+ControlId ControlOfNumber(int number) {
+  for (const ControlSpec& control : PanelControls()) {
+    if (ControlNumber(control.id) == number) return control.id;
+  }
+  return ControlId::None;
+}
+
+platform::WindowDescription PanelWindowDescription(PanelLanguage language, const std::string& caption) {
+  platform::WindowDescription description;
+  description.className = kPanelWindowClass;
+  description.caption = caption;
+  description.iconName = kPanelIconName;
+  description.fontName = kPanelFontName;
+  description.fontHeight = kPanelFontHeight;
+  description.clientWidth = kPanelClientWidth;
+  description.clientHeight = FittedClientHeight();
+  description.timerMilliseconds = kStatusRefreshMilliseconds;
+  description.focusHome = ControlNumber(ControlId::FocusSink);
+  for (const ControlSpec& spec : PanelControls()) {
+    // A group only frames its controls, which sit in the window; a panel holds its own.
+    const bool inPanel = InPanel(spec);
+    const Rect place = inPanel ? PlaceInParent(spec) : PlaceInWindow(spec);
+    platform::WindowControl control;
+    control.id = ControlNumber(spec.id);
+    control.kind = KindOf(spec.kind);
+    control.parent = inPanel ? ControlNumber(spec.parent) : 0;
+    control.x = place.x;
+    control.y = place.y;
+    control.width = spec.width == -1 ? -1 : place.width;
+    control.height = place.height;
+    control.text = TextIn(spec.caption, language);
+    control.visible = spec.visible;
+    control.colour = ColourOf(spec.background);
+    control.takesFocus = spec.takesFocus;
+    control.centred = spec.centred;
+    control.dropDownWidth = spec.dropDownWidth;
+    description.controls.push_back(control);
+  }
+  return description;
+}
+
+Rect CoverPlaceInWindow(ControlId group) {
+  const Rect groupPlace = PlaceInWindow(ControlSpecOf(group));
+  Rect inner = GroupInnerArea(group);
+  inner.x += groupPlace.x;
+  inner.y += groupPlace.y;
+  return inner;
+}
