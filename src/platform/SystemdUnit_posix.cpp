@@ -42,7 +42,6 @@ std::string SystemdUnitText(const std::string& description, const std::string& p
   if (!FitsInUnit(description) || !FitsInUnit(programPath) || !FitsInUnit(switches)) return std::string();
   return "[Unit]\n"
          "Description=" + description + "\n"
-         "Documentation=man:corvane(1)\n"
          "Wants=network-online.target\n"
          "After=network-online.target\n"
          "\n"

@@ -220,7 +220,7 @@ class InstallTest(unittest.TestCase):
             return calls.read().splitlines()
 
     def unit_text(self):
-        return ("[Unit]\nDescription=Corvane\nDocumentation=man:corvane(1)\nWants=network-online.target\nAfter=network-online.target\n\n"
+        return ("[Unit]\nDescription=Corvane\nWants=network-online.target\nAfter=network-online.target\n\n"
                 "[Service]\nType=notify\nExecStart=\"%s\" /service\nRestart=on-failure\nRestartSec=5\nNice=-10\n"
                 "User=corvane\nDynamicUser=yes\nAmbientCapabilities=CAP_NET_BIND_SERVICE\n"
                 "CapabilityBoundingSet=CAP_NET_BIND_SERVICE\nNoNewPrivileges=yes\nProtectSystem=strict\n"
