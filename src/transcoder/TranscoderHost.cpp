@@ -33,8 +33,6 @@ VlcRegistryValues ReadMachineVlcRegistry() {
 
 std::string TranscoderWindowCaption() { return std::string(kProductTitle) + " Transcoder"; }
 
-TranscoderHost::TranscoderHost(std::unique_ptr<TVLCPlugin> player) : Player(std::move(player)) {}
-
 bool TranscoderHost::OpenWindow() {
   platform::MessageWindowHandlers handlers;
   handlers.onTextChanged = [this](const std::string& text) { OnRequest(text); };
@@ -45,10 +43,17 @@ bool TranscoderHost::OpenWindow() {
   return TranscoderWindow != nullptr;
 }
 
+bool TranscoderHost::StartPlayer() {
+  ProcessVlcBinding().SetRegistryValues(ReadMachineVlcRegistry());
+  Player = std::make_unique<TVLCPlugin>(0, std::string(), std::string());
+  return Player->GetState() != -1;
+}
+
 void TranscoderHost::Run() { TranscoderWindow->Run(); }
 
 void TranscoderHost::OnRequest(const std::string& text) {
-  if (text.empty()) return;
+  // A message box of the player's creation may hand over a request before there is a player.
+  if (text.empty() || Player == nullptr || Player->GetState() == -1) return;
   const std::string profile = ReadTranscoderProfile();
   const TranscoderRequest request = SplitTranscoderRequest(text);
   LogLine("Request " + text);
@@ -69,7 +74,7 @@ void TranscoderHost::OnRequest(const std::string& text) {
 }
 
 void TranscoderHost::OnIdleCheck() {
-  if (TranscoderWindow->Text().empty() || ActivePort == 0) return;
+  if (TranscoderWindow->Text().empty() || ActivePort == 0 || Player == nullptr) return;
   if (CountEstablishedOnPort(ActivePort) != 0) return;
   LogLine("Nobody watches port " + std::to_string(ActivePort) + ", stream stopped");
   Player->Play(kIdleMrl, 0);
@@ -77,7 +82,7 @@ void TranscoderHost::OnIdleCheck() {
 }
 
 void TranscoderHost::OnTranscoderClose() {
-  Player->Play(kIdleMrl, 0);
+  if (Player != nullptr) Player->Play(kIdleMrl, 0);
   platform::SleepMilliseconds(kClosePause);
   Player.reset();
   LogLine("Closed");
@@ -86,16 +91,16 @@ void TranscoderHost::OnTranscoderClose() {
 
 int RunTranscoder() {
   if (platform::FindMessageWindow(kTranscoderWindowClass, std::string()).Found()) return 0;
-  ProcessVlcBinding().SetRegistryValues(ReadMachineVlcRegistry());
-  auto player = std::make_unique<TVLCPlugin>(0, std::string(), std::string());
-  if (player->GetState() == -1) {
-    // Where the binding showed nothing (no libvlc at all), the console still learns why the process ends.
-    if (ProcessVlcBinding().LoadError() == -1) LogLine("no usable libvlc found, transcoder not started");
-    return 0;
-  }
-  TranscoderHost host(std::move(player));
+  TranscoderHost host;
+  // The window comes first: starting libvlc takes longer than a sender waits before it looks for the window, and a
+  // sender that finds it waits in its set-text until the player is there.
   if (!host.OpenWindow()) {
     LogLine("the transcoder window could not be made");
+    return 0;
+  }
+  if (!host.StartPlayer()) {
+    // Where the binding showed nothing (no libvlc at all), the console still learns why the process ends.
+    if (ProcessVlcBinding().LoadError() == -1) LogLine("no usable libvlc found, transcoder not started");
     return 0;
   }
   LogLine("Running");

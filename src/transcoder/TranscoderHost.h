@@ -15,10 +15,10 @@ inline constexpr unsigned kIdleCheckMilliseconds = 25000;
 
 class TranscoderHost {
  public:
-  explicit TranscoderHost(std::unique_ptr<TVLCPlugin> player);
-
   // Makes the window with its field and timer; false when it could not be made.
   bool OpenWindow();
+  // Creates the player; false when libvlc could not be found, bound or started.
+  bool StartPlayer();
   // Handles requests until the close.
   void Run();
 
