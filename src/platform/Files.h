@@ -16,6 +16,8 @@ FileKind GetFileKind(const std::string& path);
 bool ReadWholeFile(const std::string& path, std::string& contents);
 // Creates or truncates the file and writes the bytes in one write.
 bool WriteWholeFile(const std::string& path, const std::string& contents);
+// False when the file could not be deleted (a missing file included).
+bool DeleteFileAt(const std::string& path);
 
 // The absolute path with links and parent steps resolved, empty when the file does not exist.
 std::string ResolvedPath(const std::string& path);

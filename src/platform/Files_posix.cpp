@@ -96,4 +96,6 @@ std::int64_t InputFile::Size() const {
 }
 
 
+bool DeleteFileAt(const std::string& path) { return unlink(path.c_str()) == 0; }
+
 }  // namespace platform

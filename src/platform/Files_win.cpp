@@ -104,4 +104,6 @@ std::int64_t InputFile::Size() const {
 }
 
 
+bool DeleteFileAt(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+
 }  // namespace platform

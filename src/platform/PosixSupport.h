@@ -3,6 +3,7 @@
 // calls that a signal interrupted.
 #include <cerrno>
 #include <cstdint>
+#include <string>
 #include <unistd.h>
 
 namespace platform {
@@ -68,5 +69,10 @@ class UniqueFd {
 // Binds a datagram socket to a multicast group's own address (network order; port in host order), which
 // BindIPv4 refuses as the address of no interface: Linux then delivers that group alone to the socket.
 bool BindGroupAddress(int fd, std::uint32_t group, std::uint16_t port);
+
+// A file of this user's private runtime folder ($XDG_RUNTIME_DIR/corvane, else /tmp/corvane-UID), made when
+// missing and used only when nobody else can write to it; the name is made safe as a file name. Empty when
+// there is no such folder.
+std::string PrivateRuntimePath(const std::string& name);
 
 }  // namespace platform

@@ -11,4 +11,8 @@ enum class RegistryRoot { LocalMachine };
 std::string ReadRegistryExpandString(RegistryRoot root, const std::string& subkey, const std::string& valueName,
                                      const std::string& defaultText);
 
+// The text of a REG_SZ or REG_EXPAND_SZ value, not expanded; "" when the key or the value is missing or the value
+// has another type.
+std::string ReadRegistryString(RegistryRoot root, const std::string& subkey, const std::string& valueName);
+
 }  // namespace platform

@@ -7,4 +7,6 @@ std::string ReadRegistryExpandString(RegistryRoot, const std::string&, const std
   return defaultText;
 }
 
+std::string ReadRegistryString(RegistryRoot, const std::string&, const std::string&) { return std::string(); }
+
 }  // namespace platform

@@ -10,4 +10,9 @@ void ShellOpen(std::uintptr_t window, const std::string& target, const std::stri
                 parameters.empty() ? nullptr : parameters.c_str(), nullptr, SW_SHOW);
 }
 
+void StartProgram(const std::string& programPath, const std::string& argument) {
+  const std::string commandLine = "\"" + programPath + "\" " + argument;
+  WinExec(commandLine.c_str(), SW_SHOWNORMAL);
+}
+
 }  // namespace platform

@@ -86,7 +86,7 @@ void CarryOut(ClientThread& client, const RequestHead& head, const RequestDecisi
       if (decision.action == RequestAction::Relay) {
         RelayStream(client);
       } else {
-        HandOffToTranscoder(client);
+        HandOffToTranscoder(client, head.host, head.hostPort);
       }
       return;
   }

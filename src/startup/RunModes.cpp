@@ -4,6 +4,7 @@
 #include "platform/Console.h"
 #include "startup/ProxyRunner.h"
 #include "startup/ServiceModes.h"
+#include "transcoder/TranscoderHost.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ int ReportMissingMode(const char* name) {
 int RunSelectedMode(RunMode mode) {
   switch (mode) {
     case RunMode::Transcoder:
-      return ReportMissingMode("transcoder");
+      return RunTranscoder();
     case RunMode::Service:
       return RunServiceMode();
     case RunMode::User:

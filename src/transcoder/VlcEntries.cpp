@@ -30,7 +30,7 @@ constexpr VlcEntry kEntries[] = {
     {kMediaPlayerSetPosition,  G::kB, kLib, kUnused, "libvlc_media_player_set_position"},
     {kMediaPlayerGetRate,      G::kB, kLib, kUnused, "libvlc_media_player_get_rate"},
     {kMediaPlayerSetRate,      G::kB, kLib, kUnused, "libvlc_media_player_set_rate"},
-    {kMediaPlayerGetState,     G::kB, kLib, kUnused, "libvlc_media_player_get_state"},
+    {kMediaPlayerGetState,     G::kB, kLib, kUsed, "libvlc_media_player_get_state"},
     {kMediaPlayerStop,         G::kB, kLib, kUsed, "libvlc_media_player_stop"},
     {kMediaPlayerPause,        G::kB, kLib, kUnused, "libvlc_media_player_pause"},
     {kMediaPlayerPlay,         G::kB, kLib, kUsed, "libvlc_media_player_play"},

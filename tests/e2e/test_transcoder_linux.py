@@ -1,0 +1,246 @@
+"""The live transcoder on Linux with the system's libvlc: the proxy hands a request over, the client follows the
+302 and receives the channel re-encoded; a refused profile leaves the transcoder ready for the next request; the
+tuner switch reaches a stand-in viewer window; the close ends the transcoder and leaves no configuration file."""
+import json
+import os
+import shutil
+import socket
+import struct
+import subprocess
+import tempfile
+import threading
+import time
+import unittest
+
+from corvane_harness import (WINDOWS, Client, Proxy, check_private_network, free_tcp_port, require_program,
+                             settings_text)
+
+GROUP, GROUP_PORT = "239.255.61.1", 5061
+SOURCE_WIDTH = 640
+PROFILE = "mux=ts,vcodec=mp2v,vb=2048,scale=0.5,acodec=mpga,ab=192,channels=2"
+RUNTIME = None
+
+
+def setUpModule():
+    global RUNTIME
+    if WINDOWS:
+        raise unittest.SkipTest("the Linux stand-in of the transcoder window")
+    require_program()
+    check_private_network()
+    for tool in ("ffmpeg", "ffprobe"):
+        if shutil.which(tool) is None:
+            raise unittest.SkipTest(tool + " is not installed")
+    if not os.path.exists("/usr/lib/x86_64-linux-gnu/libvlc.so.5") and not os.path.exists("/usr/lib/libvlc.so.5"):
+        raise unittest.SkipTest("libvlc is not installed")
+    # The windows of this run live in a runtime folder of its own, apart from any other copy on the machine.
+    RUNTIME = tempfile.mkdtemp(prefix="corvane-runtime-")
+    os.environ["XDG_RUNTIME_DIR"] = RUNTIME
+
+
+def tearDownModule():
+    if RUNTIME:
+        shutil.rmtree(RUNTIME, ignore_errors=True)
+
+
+def window_path(class_name):
+    return os.path.join(RUNTIME, "corvane", class_name + ".window")
+
+
+def window_exchange(class_name, command, payload=b""):
+    """One request to a window's socket; the reply's payload, or None when nobody answers."""
+    with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as sock:
+        sock.settimeout(30)
+        try:
+            sock.connect(window_path(class_name))
+        except OSError:
+            return None
+        sock.sendall(command + struct.pack("=I", len(payload)) + payload)
+        head = b""
+        while len(head) < 5:
+            chunk = sock.recv(5 - len(head))
+            if not chunk:
+                return None
+            head += chunk
+        size = struct.unpack("=I", head[1:])[0]
+        body = b""
+        while len(body) < size:
+            body += sock.recv(size - len(body))
+        return body if head[:1] == b"K" else None
+
+
+class ViewerStandIn(threading.Thread):
+    """The outside TV viewer's window: class "TMain", title "BrevikFly2000TV", recording posted messages."""
+
+    def __init__(self):
+        super().__init__(daemon=True)
+        os.makedirs(os.path.join(RUNTIME, "corvane"), mode=0o700, exist_ok=True)
+        self.server = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        self.server.bind(window_path("TMain"))
+        self.server.listen(4)
+        self.messages = []
+        self.start()
+
+    def run(self):
+        while True:
+            try:
+                connection, _ = self.server.accept()
+            except OSError:
+                return
+            with connection:
+                head = connection.recv(5)
+                payload = connection.recv(struct.unpack("=I", head[1:])[0]) if len(head) == 5 else b""
+                reply = b""
+                if head[:1] == b"T":
+                    reply = b"BrevikFly2000TV"
+                elif head[:1] == b"M":
+                    self.messages.append(struct.unpack("=I", payload)[0])
+                connection.sendall(b"K" + struct.pack("=I", len(reply)) + reply)
+
+    def close(self):
+        self.server.close()
+        os.unlink(window_path("TMain"))
+
+
+def transcoder_pids(exe):
+    """The transcoder processes started from this test's own copy of the program."""
+    pids = []
+    for entry in os.listdir("/proc"):
+        if entry.isdigit():
+            try:
+                with open("/proc/%s/cmdline" % entry, "rb") as file:
+                    words = file.read().split(b"\0")
+            except OSError:
+                continue
+            if words[:2] == [exe.encode(), b"/transcoder"]:
+                pids.append(int(entry))
+    return pids
+
+
+class TranscoderTest(unittest.TestCase):
+
+    @classmethod
+    def setUpClass(cls):
+        cls.port = free_tcp_port()
+        cls.source = subprocess.Popen(
+            ["ffmpeg", "-nostdin", "-loglevel", "error", "-re",
+             "-f", "lavfi", "-i", "testsrc=size=%dx360:rate=25" % SOURCE_WIDTH,
+             "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000",
+             "-c:v", "mpeg2video", "-b:v", "2M", "-c:a", "mp2", "-f", "mpegts",
+             "udp://%s:%d?ttl=1&localaddr=127.0.0.1&pkt_size=1316" % (GROUP, GROUP_PORT)],
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
+        cls.addClassCleanup(cls.source.wait)
+        cls.addClassCleanup(cls.source.kill)
+        cls.proxy = Proxy(settings_text(port=cls.port, transcoder="1", profile="mux=nosuchmuxer"))
+        cls.addClassCleanup(cls.end_programs)
+        cls.proxy.start("/user", "/cons")
+        cls.proxy.wait_listening(cls.port)
+
+    @classmethod
+    def end_programs(cls):
+        window_exchange("CorvaneVlcWndClass", b"C")
+        deadline = time.monotonic() + 10
+        while transcoder_pids(cls.proxy.exe) and time.monotonic() < deadline:
+            time.sleep(0.1)
+        for pid in transcoder_pids(cls.proxy.exe):
+            os.kill(pid, 9)
+        cls.proxy.remove()
+
+    def hand_off(self, path):
+        """Asks the proxy for path; returns the redirect location and the connection's log lines."""
+        start = len(self.proxy.messages())
+        with Client(self.port, timeout=30) as client:
+            client.send(b"GET %s HTTP/1.0\r\nHost: 127.0.0.1:%d\r\n\r\n" % (path.encode(), self.port))
+            reply = client.receive_until_closed(timeout=30)
+        self.proxy.wait_message(r"\] Connection closed, thread terminated$", timeout=30, start=start)
+        location = None
+        for line in reply.split(b"\r\n"):
+            if line.startswith(b"Location: "):
+                location = line[len(b"Location: "):].decode()
+        # The connection's lines without their "[handle, address" prefix.
+        messages = ["]" + m.split("]", 1)[1] for m in self.proxy.messages()[start:] if m.startswith("[")]
+        return reply, location, messages
+
+    def receive_stream(self, port, seconds):
+        """What the transcoder's HTTP output sends in the given time, waiting for it to listen first."""
+        deadline = time.monotonic() + 15
+        while True:
+            try:
+                sock = socket.create_connection(("127.0.0.1", port), timeout=5)
+                break
+            except OSError:
+                if time.monotonic() > deadline:
+                    raise
+                time.sleep(0.2)
+        data = b""
+        with sock:
+            sock.sendall(b"GET / HTTP/1.0\r\n\r\n")
+            end = time.monotonic() + seconds
+            while time.monotonic() < end:
+                try:
+                    chunk = sock.recv(65536)
+                except socket.timeout:
+                    continue
+                if not chunk:
+                    break
+                data += chunk
+        return data
+
+    def test_a_refused_profile_then_a_stream_that_ffprobe_reads_then_the_close(self):
+        # A muxer libvlc does not know: the hand-off still redirects, the stream gives nothing, the process stays.
+        reply, location, messages = self.hand_off("/udp/%s:%d" % (GROUP, GROUP_PORT))
+        self.assertTrue(reply.startswith(b"HTTP/1.0 302 "), reply)
+        self.assertEqual(location, "http://127.0.0.1:%d/" % (self.port + 1))
+        self.assertIn("] Transcoder not running, starting", messages)
+        self.assertIn("] Transcoder running", messages)
+        self.assertIn("] Request for %s:%d sent to transcoder" % (GROUP, GROUP_PORT), messages)
+        self.assertIn("] Redirect to transcoder at 127.0.0.1:%d sent" % (self.port + 1), messages)
+        self.assertEqual(len(transcoder_pids(self.proxy.exe)), 1)
+        self.assertEqual(window_exchange("CorvaneVlcWndClass", b"G"),
+                         b"%s;%d;%d;127.0.0.1;" % (GROUP.encode(), GROUP_PORT, self.port + 1))
+
+        # The profile is read for every request: the next one replaces the stream with a working one.
+        with open(self.proxy.settings_file, "wb") as file:
+            file.write(settings_text(port=self.port, transcoder="1", profile=PROFILE))
+        reply, location, messages = self.hand_off("/udp/%s:%d" % (GROUP, GROUP_PORT))
+        self.assertTrue(reply.startswith(b"HTTP/1.0 302 "), reply)
+        self.assertNotIn("] Transcoder not running, starting", messages)
+        data = self.receive_stream(self.port + 1, 8)
+        head, _, body = data.partition(b"\r\n\r\n")
+        self.assertTrue(head.startswith(b"HTTP/1."), data[:200])
+        self.assertGreater(len(body), 100000)
+        with tempfile.NamedTemporaryFile(suffix=".ts") as capture:
+            capture.write(body)
+            capture.flush()
+            probe = subprocess.run(["ffprobe", "-v", "error", "-show_entries", "stream=codec_type,codec_name,width",
+                                    "-of", "json", capture.name], capture_output=True, timeout=60)
+        streams = json.loads(probe.stdout or b"{}").get("streams", [])
+        video = [s for s in streams if s.get("codec_type") == "video"]
+        audio = [s for s in streams if s.get("codec_type") == "audio"]
+        self.assertEqual([(s["codec_name"], s["width"]) for s in video], [("mpeg2video", SOURCE_WIDTH // 2)], streams)
+        self.assertEqual([s["codec_name"] for s in audio], ["mp2"], streams)
+
+        # The tuner group: handed over as well, and the viewer gets tens, then units.
+        viewer = ViewerStandIn()
+        self.addCleanup(viewer.close)
+        _, _, messages = self.hand_off("/udp/tv:42")
+        self.assertIn("] Switch Fly2000TV to ch.42", messages)
+        deadline = time.monotonic() + 5
+        while len(viewer.messages) < 2 and time.monotonic() < deadline:
+            time.sleep(0.05)
+        self.assertEqual(viewer.messages, [1358, 1356])
+
+        # The close ends the process, and the configuration file libvlc was given does not stay behind.
+        self.assertEqual(window_exchange("CorvaneVlcWndClass", b"C"), b"")
+        deadline = time.monotonic() + 15
+        while transcoder_pids(self.proxy.exe) and time.monotonic() < deadline:
+            time.sleep(0.1)
+        self.assertEqual(transcoder_pids(self.proxy.exe), [])
+        self.assertFalse(os.path.exists(os.path.join(self.proxy.folder, "corvane.Vlc.ini")))
+
+    def test_the_tuner_switch_without_a_viewer_says_so(self):
+        _, _, messages = self.hand_off("/udp/tv:7")
+        self.assertIn("] Error, Fly2000TV not found", messages)
+
+
+if __name__ == "__main__":
+    unittest.main()
