@@ -38,6 +38,11 @@ std::int64_t NowMilliseconds() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+class SteadyClock : public RelayClock {
+ public:
+  std::int64_t NowMilliseconds() override { return ::NowMilliseconds(); }
+};
+
 }  // namespace
 
 void RelayStream(ClientThread& client) {
@@ -76,7 +81,8 @@ void RelayStream(ClientThread& client) {
 
   MulticastSource source(socket);
   ClientSink sink(clientSocket);
-  const RelayEnd end = ForwardDatagrams(source, sink, [&] {
+  SteadyClock clock;
+  const RelayEnd end = ForwardDatagrams(source, sink, clock, [&] {
     if (joinTime == 0) return;
     client.Log("] First data from " + client.groupAddress + ":" + client.groupPortText + " recieved after " +
                std::to_string(NowMilliseconds() - joinTime) + " ms");

@@ -2,19 +2,19 @@
 
 #include <memory>
 
-RelayEnd ForwardDatagrams(DatagramSource& source, StreamSink& sink, const std::function<void()>& onForwarded) {
+RelayEnd ForwardDatagrams(DatagramSource& source, StreamSink& sink, RelayClock& clock,
+                          const std::function<void()>& onForwarded) {
   // Not zero-filled: every byte sent was received first.
   const std::unique_ptr<char[]> buffer(new char[kRelayBufferSize]);
-  int idlePolls = 0;
+  std::int64_t lastData = clock.NowMilliseconds();
   for (;;) {
-    if (idlePolls > kIdlePollLimit) return RelayEnd::Silence;
     const int received = source.Receive(buffer.get(), kRelayBufferSize);
     if (received < 0) return RelayEnd::ReceiveFailed;
     if (received == 0) {
-      ++idlePolls;
+      if (clock.NowMilliseconds() - lastData >= kSilenceLimitMilliseconds) return RelayEnd::Silence;
       continue;
     }
-    idlePolls = 0;
+    lastData = clock.NowMilliseconds();
     if (!sink.Send(buffer.get(), static_cast<std::size_t>(received))) return RelayEnd::ClientGone;
     onForwarded();
   }

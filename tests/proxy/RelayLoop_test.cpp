@@ -7,18 +7,28 @@
 
 namespace {
 
+class FakeClock : public RelayClock {
+ public:
+  std::int64_t now = 1000;
+  std::int64_t NowMilliseconds() override { return now; }
+};
+
 // A scripted multicast socket: queued datagrams (an empty string is an empty datagram), then
-// silence; counts the waits that timed out.
+// silence. A wait that times out lasts waitMilliseconds on the clock, longer than the 10 ms asked
+// for, as a timer tick makes it on a real system; counts those waits.
 class FakeSource : public DatagramSource {
  public:
+  explicit FakeSource(FakeClock& clock) : clock_(clock) {}
   std::deque<std::string> queue;
   int timeouts = 0;
+  int waitMilliseconds = 16;
   bool fail = false;
 
   int Receive(char* buffer, std::size_t size) override {
     if (fail) return -1;
     if (queue.empty()) {
       ++timeouts;
+      clock_.now += waitMilliseconds;
       return 0;
     }
     const std::string datagram = queue.front();
@@ -27,6 +37,9 @@ class FakeSource : public DatagramSource {
     datagram.copy(buffer, n);
     return static_cast<int>(n);
   }
+
+ private:
+  FakeClock& clock_;
 };
 
 class FakeSink : public StreamSink {
@@ -40,36 +53,48 @@ class FakeSink : public StreamSink {
   }
 };
 
-TEST(RelayLoop, SilenceEndsAfterMoreThanTheIdleLimit) {
-  FakeSource source;
-  FakeSink sink;
-  int forwarded = 0;
-  EXPECT_EQ(ForwardDatagrams(source, sink, [&] { ++forwarded; }), RelayEnd::Silence);
-  EXPECT_EQ(source.timeouts, kIdlePollLimit + 1);  // 5001 empty polls of 10 ms: at least 50 s
-  EXPECT_EQ(forwarded, 0);
+TEST(RelayLoop, SilenceEndsAfterFiftySecondsByTheClock) {
+  // Waits that last 16 ms (a 250 Hz timer tick), exactly the 10 ms asked for, or 1 ms (cut short by a
+  // datagram that is dropped): the stream ends once 5001 polls of 10 ms have passed, not after 5001 waits.
+  for (int wait : {16, 10, 1}) {
+    FakeClock clock;
+    FakeSource source(clock);
+    source.waitMilliseconds = wait;
+    FakeSink sink;
+    int forwarded = 0;
+    const std::int64_t started = clock.now;
+    EXPECT_EQ(ForwardDatagrams(source, sink, clock, [&] { ++forwarded; }), RelayEnd::Silence);
+    EXPECT_GE(clock.now - started, 50010) << wait;
+    EXPECT_LT(clock.now - started, 50010 + wait) << wait;
+    EXPECT_EQ(forwarded, 0);
+  }
 }
 
-TEST(RelayLoop, DataRestartsTheIdleCount) {
-  FakeSource source;
+TEST(RelayLoop, DataRestartsTheSilence) {
+  FakeClock clock;
+  FakeSource source(clock);
   FakeSink sink;
   source.queue = {"abc", "defg"};
-  EXPECT_EQ(ForwardDatagrams(source, sink, [] {}), RelayEnd::Silence);
+  const std::int64_t started = clock.now;
+  EXPECT_EQ(ForwardDatagrams(source, sink, clock, [] {}), RelayEnd::Silence);
   EXPECT_EQ(sink.received, "abcdefg");
-  EXPECT_EQ(source.timeouts, kIdlePollLimit + 1);
+  EXPECT_GE(clock.now - started, 50010);
 }
 
 TEST(RelayLoop, EmptyDatagramsCountAsSilence) {
-  FakeSource source;
+  FakeClock clock;
+  FakeSource source(clock);
   FakeSink sink;
   source.queue = {"", "", "a"};
   int forwarded = 0;
-  EXPECT_EQ(ForwardDatagrams(source, sink, [&] { ++forwarded; }), RelayEnd::Silence);
+  EXPECT_EQ(ForwardDatagrams(source, sink, clock, [&] { ++forwarded; }), RelayEnd::Silence);
   EXPECT_EQ(sink.received, "a");
   EXPECT_EQ(forwarded, 1);
 }
 
 TEST(RelayLoop, EveryDatagramInOrderAndWhole) {
-  FakeSource source;
+  FakeClock clock;
+  FakeSource source(clock);
   FakeSink sink;
   std::string expected;
   for (int i = 0; i < 100; ++i) {
@@ -81,25 +106,26 @@ TEST(RelayLoop, EveryDatagramInOrderAndWhole) {
   source.queue.push_back(std::string(65507, 'z'));  // the largest datagram fits the buffer
   expected += std::string(65507, 'z');
   int forwarded = 0;
-  ForwardDatagrams(source, sink, [&] { ++forwarded; });
+  ForwardDatagrams(source, sink, clock, [&] { ++forwarded; });
   EXPECT_EQ(sink.received, expected);
   EXPECT_EQ(forwarded, 101);
 }
 
 TEST(RelayLoop, Ends) {
+  FakeClock clock;
   {
-    FakeSource source;
+    FakeSource source(clock);
     FakeSink sink;
     source.queue = {"a", "b", "c"};
     sink.acceptDatagrams = 2;
-    EXPECT_EQ(ForwardDatagrams(source, sink, [] {}), RelayEnd::ClientGone);
+    EXPECT_EQ(ForwardDatagrams(source, sink, clock, [] {}), RelayEnd::ClientGone);
     EXPECT_EQ(sink.received, "ab");
   }
   {
-    FakeSource source;
+    FakeSource source(clock);
     FakeSink sink;
     source.fail = true;
-    EXPECT_EQ(ForwardDatagrams(source, sink, [] {}), RelayEnd::ReceiveFailed);
+    EXPECT_EQ(ForwardDatagrams(source, sink, clock, [] {}), RelayEnd::ReceiveFailed);
   }
 }
 
