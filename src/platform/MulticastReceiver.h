@@ -14,7 +14,8 @@ bool BindMulticastReceiver(SocketHandle socket, std::uint32_t group, std::uint32
                            std::uint16_t port);
 
 // Receives one datagram, waiting at most the socket's receive time-out (SetReceiveTimeout):
-// its size; 0 when nothing arrived in time or the datagram was empty; -1 on failure.
-int ReceiveDatagram(SocketHandle socket, void* buffer, std::size_t size);
+// its size; 0 when nothing arrived in time, the datagram was empty or it was sent to another
+// address than group (network order); -1 on failure.
+int ReceiveDatagram(SocketHandle socket, std::uint32_t group, void* buffer, std::size_t size);
 
 }  // namespace platform

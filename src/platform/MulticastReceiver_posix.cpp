@@ -21,7 +21,8 @@ bool BindMulticastReceiver(SocketHandle socket, std::uint32_t group, std::uint32
   return BindIPv4(socket, multicast ? group : htonl(INADDR_ANY), port) && DeliverOnlyOwnGroups(socket);
 }
 
-int ReceiveDatagram(SocketHandle socket, void* buffer, std::size_t size) {
+// The socket is bound to the group itself, so every datagram it gets was sent to the group.
+int ReceiveDatagram(SocketHandle socket, std::uint32_t /*group*/, void* buffer, std::size_t size) {
   for (;;) {
     const ssize_t received = recv(static_cast<int>(socket), buffer, size, 0);
     if (received >= 0) return static_cast<int>(received);

@@ -17,11 +17,14 @@ constexpr int kClientSendTimeoutMilliseconds = 10000;
 // datagram costs one receive and one send and goes out the moment it arrives.
 class MulticastSource : public DatagramSource {
  public:
-  explicit MulticastSource(platform::SocketHandle socket) : socket_(socket) {}
-  int Receive(char* buffer, std::size_t size) override { return platform::ReceiveDatagram(socket_, buffer, size); }
+  MulticastSource(platform::SocketHandle socket, std::uint32_t group) : socket_(socket), group_(group) {}
+  int Receive(char* buffer, std::size_t size) override {
+    return platform::ReceiveDatagram(socket_, group_, buffer, size);
+  }
 
  private:
   platform::SocketHandle socket_;
+  std::uint32_t group_;
 };
 
 class ClientSink : public StreamSink {
@@ -79,7 +82,7 @@ void RelayStream(ClientThread& client) {
   platform::SetSendTimeout(clientSocket, kClientSendTimeoutMilliseconds);
   SendReply(client, 200);
 
-  MulticastSource source(socket);
+  MulticastSource source(socket, group);
   ClientSink sink(clientSocket);
   SteadyClock clock;
   const RelayEnd end = ForwardDatagrams(source, sink, clock, [&] {

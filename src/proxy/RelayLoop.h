@@ -17,7 +17,7 @@ class DatagramSource {
  public:
   virtual ~DatagramSource() = default;
   // One datagram, waiting at most about kIdlePollMilliseconds: its size; 0 when none came (or it
-  // was empty); -1 on failure.
+  // was empty, or sent to another group); -1 on failure.
   virtual int Receive(char* buffer, std::size_t size) = 0;
 };
 
