@@ -8,6 +8,11 @@
 namespace platform {
 namespace {
 
+constexpr std::size_t kDatagramBytes = 65536;
+// Datagrams are received one after the other into one run of memory, each while what is left still
+// holds the largest possible one, so that a batch goes out as a single piece.
+constexpr std::size_t kBatchBytes = 2 * kDatagramBytes;
+
 // WSARecvMsg is reached through a pointer that the socket provider hands out; it is the same for
 // every IPv4 datagram socket, so the first one found serves the whole process.
 std::atomic<LPFN_WSARECVMSG> receiveMessage{nullptr};
@@ -39,7 +44,33 @@ std::uint32_t DestinationOf(WSAMSG& message) {
   return 0;
 }
 
+enum class Receipt { Datagram, TimedOut, Failed };
+
+// One datagram into buffer, waiting at most the socket's receive time-out. received is 0 for an
+// empty datagram and for one that was not sent to group, which is dropped.
+Receipt ReceiveOne(SocketHandle socket, std::uint32_t group, char* buffer, std::size_t& received) {
+  WSABUF data;
+  data.len = static_cast<ULONG>(kDatagramBytes);
+  data.buf = buffer;
+  alignas(WSACMSGHDR) char control[WSA_CMSG_SPACE(sizeof(IN_PKTINFO))];
+  WSAMSG message{};
+  message.lpBuffers = &data;
+  message.dwBufferCount = 1;
+  message.Control.len = sizeof control;
+  message.Control.buf = control;
+  DWORD count = 0;
+  if (receiveMessage.load()(static_cast<SOCKET>(socket), &message, &count, nullptr, nullptr) == SOCKET_ERROR) {
+    return WSAGetLastError() == WSAETIMEDOUT ? Receipt::TimedOut : Receipt::Failed;
+  }
+  // Another group's datagram, or one whose destination is unknown, is not this client's.
+  received = DestinationOf(message) == group ? count : 0;
+  return Receipt::Datagram;
+}
+
 }  // namespace
+
+DatagramBatch::DatagramBatch() : storage_(new char[kBatchBytes]) {}
+DatagramBatch::~DatagramBatch() = default;
 
 // Windows delivers a group to sockets bound to the joining interface's address (or any). Such a
 // socket also gets every other group joined on the host for the same port (wine hands out all of
@@ -53,22 +84,29 @@ bool BindMulticastReceiver(SocketHandle socket, std::uint32_t /*group*/, std::ui
          BindIPv4(socket, interfaceAddress, port);
 }
 
-int ReceiveDatagram(SocketHandle socket, std::uint32_t group, void* buffer, std::size_t size) {
-  WSABUF data;
-  data.len = static_cast<ULONG>(size);
-  data.buf = static_cast<char*>(buffer);
-  alignas(WSACMSGHDR) char control[WSA_CMSG_SPACE(sizeof(IN_PKTINFO))];
-  WSAMSG message{};
-  message.lpBuffers = &data;
-  message.dwBufferCount = 1;
-  message.Control.len = sizeof control;
-  message.Control.buf = control;
-  DWORD received = 0;
-  if (receiveMessage.load()(static_cast<SOCKET>(socket), &message, &received, nullptr, nullptr) == SOCKET_ERROR) {
-    return WSAGetLastError() == WSAETIMEDOUT ? 0 : -1;
+bool ReceiveDatagrams(SocketHandle socket, std::uint32_t group, DatagramBatch& batch) {
+  batch.taken_.clear();
+  batch.full_ = false;
+  std::size_t filled = 0;
+  for (bool first = true;; first = false) {
+    if (kBatchBytes - filled < kDatagramBytes) {
+      batch.full_ = true;
+      break;
+    }
+    // Winsock has no "do not wait" for one call: after the first receive the queue is asked instead.
+    if (!first) {
+      const long waiting = BytesAvailable(socket);
+      if (waiting < 0) return false;
+      if (waiting == 0) break;
+    }
+    std::size_t received = 0;
+    const Receipt receipt = ReceiveOne(socket, group, batch.storage_.get() + filled, received);
+    if (receipt == Receipt::Failed) return false;
+    if (receipt == Receipt::TimedOut) break;
+    filled += received;
   }
-  // Another group's datagram, or one whose destination is unknown, is not this client's.
-  return DestinationOf(message) == group ? static_cast<int>(received) : 0;
+  if (filled > 0) batch.taken_.push_back(ByteRange{batch.storage_.get(), filled});
+  return true;
 }
 
 }  // namespace platform

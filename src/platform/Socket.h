@@ -73,6 +73,14 @@ int Send(SocketHandle socket, const void* data, std::size_t size);
 int Peek(SocketHandle socket, void* buffer, std::size_t size);
 // Sends everything, looping over short sends; false when a send fails or times out.
 bool SendAll(SocketHandle socket, const void* data, std::size_t size);
+// Bytes in memory: one piece of a gathered send.
+struct ByteRange {
+  const char* data;
+  std::size_t size;
+};
+// Sends the pieces one after the other as one run of bytes, with as few calls as the system allows;
+// like SendAll otherwise.
+bool SendAllGathered(SocketHandle socket, const ByteRange* pieces, std::size_t count);
 
 bool SetReuseAddress(SocketHandle socket, bool on);
 bool SetReceiveBufferSize(SocketHandle socket, int bytes);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <vector>
 
 #include "platform/WindowsHeaders.h"
 
@@ -115,12 +116,39 @@ int Send(SocketHandle socket, const void* data, std::size_t size) {
 }
 
 bool SendAll(SocketHandle socket, const void* data, std::size_t size) {
-  const char* next = static_cast<const char*>(data);
-  while (size > 0) {
-    const int sent = Send(socket, next, size);
-    if (sent <= 0) return false;
-    next += sent;
-    size -= static_cast<std::size_t>(sent);
+  const ByteRange whole{static_cast<const char*>(data), size};
+  return SendAllGathered(socket, &whole, 1);
+}
+
+bool SendAllGathered(SocketHandle socket, const ByteRange* pieces, std::size_t count) {
+  std::vector<WSABUF> left;
+  left.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    // Winsock counts a buffer's length in a ULONG: larger pieces go as several buffers.
+    for (std::size_t offset = 0; offset < pieces[i].size;) {
+      WSABUF buffer;
+      buffer.len = static_cast<ULONG>(std::min<std::size_t>(pieces[i].size - offset, INT_MAX));
+      buffer.buf = const_cast<char*>(pieces[i].data + offset);
+      left.push_back(buffer);
+      offset += buffer.len;
+    }
+  }
+  std::size_t first = 0;
+  while (first < left.size()) {
+    DWORD sent = 0;
+    if (WSASend(AsSocket(socket), &left[first], static_cast<DWORD>(left.size() - first), &sent, 0, nullptr,
+                nullptr) == SOCKET_ERROR ||
+        sent == 0) {
+      return false;
+    }
+    while (sent > 0) {
+      WSABUF& piece = left[first];
+      const ULONG taken = std::min<ULONG>(sent, piece.len);
+      piece.buf += taken;
+      piece.len -= taken;
+      sent -= taken;
+      if (piece.len == 0) ++first;
+    }
   }
   return true;
 }
