@@ -147,11 +147,6 @@ std::chrono::milliseconds SendTimeout(SocketHandle socket) {
 
 }  // namespace
 
-bool SendAll(SocketHandle socket, const void* data, std::size_t size) {
-  const ByteRange whole{static_cast<const char*>(data), size};
-  return SendAllGathered(socket, &whole, 1);
-}
-
 bool SendAllGathered(SocketHandle socket, const ByteRange* pieces, std::size_t count) {
   // Linux ends a send that runs out of its SO_SNDTIMEO with the count it queued before the wait, not
   // with an error. Such a send has timed out, as it would on Windows: sending the rest would wait the

@@ -115,11 +115,6 @@ int Send(SocketHandle socket, const void* data, std::size_t size) {
   return count == SOCKET_ERROR ? -1 : count;
 }
 
-bool SendAll(SocketHandle socket, const void* data, std::size_t size) {
-  const ByteRange whole{static_cast<const char*>(data), size};
-  return SendAllGathered(socket, &whole, 1);
-}
-
 bool SendAllGathered(SocketHandle socket, const ByteRange* pieces, std::size_t count) {
   std::vector<WSABUF> left;
   left.reserve(count);
