@@ -12,10 +12,7 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <climits>
-#include <vector>
-
+#include "platform/GatherCursor.h"
 #include "platform/PosixSupport.h"
 
 namespace platform {
@@ -151,30 +148,21 @@ bool SendAllGathered(SocketHandle socket, const ByteRange* pieces, std::size_t c
   // Linux ends a send that runs out of its SO_SNDTIMEO with the count it queued before the wait, not
   // with an error. Such a send has timed out, as it would on Windows: sending the rest would wait the
   // whole time-out once more for a peer that takes nothing. Only a short send needs the time-out.
-  std::vector<iovec> left;
-  left.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    if (pieces[i].size > 0) left.push_back(iovec{const_cast<char*>(pieces[i].data), pieces[i].size});
-  }
-  std::size_t first = 0;
-  while (first < left.size()) {
+  GatherCursor cursor(pieces, count);
+  while (!cursor.Done()) {
+    iovec vectors[GatherCursor::kMaxPieces];
+    std::size_t used = 0;
+    const std::size_t asked = cursor.Fill([&](const char* data, std::size_t size) {
+      vectors[used++] = iovec{const_cast<char*>(data), size};
+    });
     msghdr message{};
-    message.msg_iov = &left[first];
-    message.msg_iovlen = std::min<std::size_t>(left.size() - first, IOV_MAX);
-    std::size_t asked = 0;
-    for (std::size_t i = 0; i < message.msg_iovlen; ++i) asked += message.msg_iov[i].iov_len;
+    message.msg_iov = vectors;
+    message.msg_iovlen = used;
     const auto started = std::chrono::steady_clock::now();
     // A peer that went away must fail the send, not end the process with SIGPIPE.
     const ssize_t sent = RetryOnEintr([&] { return sendmsg(Fd(socket), &message, MSG_NOSIGNAL); });
     if (sent <= 0) return false;
-    for (std::size_t done = static_cast<std::size_t>(sent); done > 0;) {
-      iovec& piece = left[first];
-      const std::size_t taken = std::min(done, piece.iov_len);
-      piece.iov_base = static_cast<char*>(piece.iov_base) + taken;
-      piece.iov_len -= taken;
-      done -= taken;
-      if (piece.iov_len == 0) ++first;
-    }
+    cursor.Advance(static_cast<std::size_t>(sent));
     if (static_cast<std::size_t>(sent) == asked) continue;
     const std::chrono::milliseconds timeout = SendTimeout(socket);
     if (timeout.count() > 0 && std::chrono::steady_clock::now() - started >= timeout) {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <vector>
 
+#include "platform/GatherCursor.h"
 #include "platform/WindowsHeaders.h"
 
 namespace platform {
@@ -116,34 +116,19 @@ int Send(SocketHandle socket, const void* data, std::size_t size) {
 }
 
 bool SendAllGathered(SocketHandle socket, const ByteRange* pieces, std::size_t count) {
-  std::vector<WSABUF> left;
-  left.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    // Winsock counts a buffer's length in a ULONG: larger pieces go as several buffers.
-    for (std::size_t offset = 0; offset < pieces[i].size;) {
-      WSABUF buffer;
-      buffer.len = static_cast<ULONG>(std::min<std::size_t>(pieces[i].size - offset, INT_MAX));
-      buffer.buf = const_cast<char*>(pieces[i].data + offset);
-      left.push_back(buffer);
-      offset += buffer.len;
-    }
-  }
-  std::size_t first = 0;
-  while (first < left.size()) {
+  GatherCursor cursor(pieces, count);
+  while (!cursor.Done()) {
+    WSABUF buffers[GatherCursor::kMaxPieces];
+    DWORD used = 0;
+    cursor.Fill([&](const char* data, std::size_t size) {
+      buffers[used].buf = const_cast<char*>(data);
+      buffers[used++].len = static_cast<ULONG>(size);
+    });
     DWORD sent = 0;
-    if (WSASend(AsSocket(socket), &left[first], static_cast<DWORD>(left.size() - first), &sent, 0, nullptr,
-                nullptr) == SOCKET_ERROR ||
-        sent == 0) {
+    if (WSASend(AsSocket(socket), buffers, used, &sent, 0, nullptr, nullptr) == SOCKET_ERROR || sent == 0) {
       return false;
     }
-    while (sent > 0) {
-      WSABUF& piece = left[first];
-      const ULONG taken = std::min<ULONG>(sent, piece.len);
-      piece.buf += taken;
-      piece.len -= taken;
-      sent -= taken;
-      if (piece.len == 0) ++first;
-    }
+    cursor.Advance(sent);
   }
   return true;
 }
