@@ -18,7 +18,7 @@ inline constexpr std::int64_t kSilenceLimitMicroseconds =
 // datagram. The beats fall on the same instants for every stream (multiples of the period on the
 // steady clock), so the threads of many viewers wake together and the system serves them in one go.
 // A datagram is held back at most one period: less than the 10 ms poll.
-inline constexpr std::int64_t kGatherBeatMicroseconds = 4000;
+inline constexpr std::int64_t kGatherBeatMicroseconds = 5000;
 
 // What one receive took: the bytes of its datagrams end to end, in pieces.
 struct TakenDatagrams {
