@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "ProcessProbe.h"
 #include "StreamFrame.h"
 
 namespace bench {
@@ -85,10 +86,14 @@ SenderResult RunSender(const SenderPlan& plan) {
   std::uint64_t base = plan.startNs;
   std::uint64_t next = plan.startNs;
   std::uint64_t skippedNs = 0;
+  double cpuAtWindowStart = -1;
   for (;;) {
     SleepUntil(next);
     std::uint64_t now = NowNs();
     if (now >= plan.stopNs) break;
+    if (cpuAtWindowStart < 0 && now >= plan.windowStartNs) cpuAtWindowStart = ThreadCpuSeconds();
+    if (result.windowCpuSeconds < 0 && now >= plan.windowEndNs && cpuAtWindowStart >= 0)
+      result.windowCpuSeconds = ThreadCpuSeconds() - cpuAtWindowStart;
     auto due = static_cast<std::uint64_t>(static_cast<double>(now - base) * datagramsPerNs);
     auto cap = static_cast<std::uint64_t>(std::ceil(static_cast<double>(kMaxCatchUpNs) * datagramsPerNs));
     if (due > rounds + cap) {

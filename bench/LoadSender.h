@@ -33,6 +33,9 @@ struct SenderResult {
   std::uint64_t sendErrors = 0;
   // Time the sender gave up catching up after it had been held back (a stall), in ms.
   double skippedMs = 0;
+  // CPU time of the sending thread during the window: its sends, and the loopback delivery to every
+  // receiving socket that the kernel does on its behalf (waking the threads that wait on them).
+  double windowCpuSeconds = -1;
   bool realtime = false;
 };
 

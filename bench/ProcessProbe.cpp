@@ -1,7 +1,9 @@
 #include "ProcessProbe.h"
 
+#include <dirent.h>
 #include <pthread.h>
 #include <sched.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -30,6 +32,30 @@ double ReadCpuSeconds(int pid) {
   long ticks = sysconf(_SC_CLK_TCK);
   if (ticks <= 0) return -1;
   return static_cast<double>(utime + stime) / static_cast<double>(ticks);
+}
+
+long long ReadContextSwitches(int pid) {
+  const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+  DIR* folder = opendir(tasks.c_str());
+  if (folder == nullptr) return -1;
+  long long total = 0;
+  while (const dirent* entry = readdir(folder)) {
+    if (entry->d_name[0] == '.') continue;
+    std::ifstream in(tasks + "/" + entry->d_name + "/status");
+    std::string line;
+    while (std::getline(in, line)) {
+      if (line.compare(0, 23, "voluntary_ctxt_switches") == 0 || line.compare(0, 26, "nonvoluntary_ctxt_switches") == 0)
+        total += std::stoll(line.substr(line.find(':') + 1));
+    }
+  }
+  closedir(folder);
+  return total;
+}
+
+double ThreadCpuSeconds() {
+  timespec ts{};
+  if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts) != 0) return -1;
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
 
 MachineCpu ReadMachineCpu() {

@@ -9,6 +9,11 @@ namespace bench {
 
 // utime + stime of every thread of the process, in seconds; -1 when it cannot be read.
 double ReadCpuSeconds(int pid);
+// Voluntary and involuntary context switches, summed over the threads the process has now; -1 when
+// they cannot be read. Threads that ended took their counts with them.
+long long ReadContextSwitches(int pid);
+// CPU time of the calling thread, in seconds.
+double ThreadCpuSeconds();
 // CPU time of the whole machine from /proc/stat, in seconds summed over all CPUs.
 struct MachineCpu {
   double busy = -1;   // user, nice, system, irq and softirq

@@ -169,11 +169,13 @@ int main(int argc, char** argv) {
 
   SleepUntil(send.windowStartNs);
   double cpu0 = o.relayPid ? bench::ReadCpuSeconds(o.relayPid) : -1;
+  long long switches0 = o.relayPid ? bench::ReadContextSwitches(o.relayPid) : -1;
   double self0 = bench::ReadCpuSeconds(getpid());
   bench::MachineCpu machine0 = bench::ReadMachineCpu();
   std::uint64_t bytes0 = bodyBytes.load();
   SleepUntil(send.windowEndNs);
   double cpu1 = o.relayPid ? bench::ReadCpuSeconds(o.relayPid) : -1;
+  long long switches1 = o.relayPid ? bench::ReadContextSwitches(o.relayPid) : -1;
   double self1 = bench::ReadCpuSeconds(getpid());
   bench::MachineCpu machine1 = bench::ReadMachineCpu();
   std::uint64_t bytes1 = bodyBytes.load();
@@ -231,6 +233,12 @@ int main(int argc, char** argv) {
     steal = (machine1.steal - machine0.steal) / o.duration;
   }
   double selfCpu = (self1 - self0) / o.duration;
+  // Context switches of the relay per datagram it delivered to a client in the window.
+  double deliveredDatagrams = static_cast<double>(bytes1 - bytes0) / static_cast<double>(bench::kDatagram);
+  double switchesPerDatagram = (switches0 >= 0 && switches1 >= switches0 && deliveredDatagrams > 0)
+                                   ? static_cast<double>(switches1 - switches0) / deliveredDatagrams
+                                   : -1;
+  double senderPct = sent.windowCpuSeconds >= 0 ? 100.0 * sent.windowCpuSeconds / o.duration : -1;
   double pct = expected ? 100.0 * static_cast<double>(lost) / static_cast<double>(expected) : 0;
 
   std::printf("%s: %u group(s) x %.1f Mbit/s, %u client(s) each%s, window %.1f s\n", o.label.c_str(), o.groups,
@@ -250,7 +258,9 @@ int main(int argc, char** argv) {
     std::printf("  slow clients: lost %llu of %llu, latency p50 %.1f ms\n", static_cast<unsigned long long>(slowLost),
                 static_cast<unsigned long long>(slowExpected), slowP50);
   std::printf("  latency p50 %.3f ms, p99 %.3f ms; first byte p50 %.3f ms, max %.3f ms\n", p50, p99, fbP50, fbMax);
-  std::printf("  relay: %.2f CPU s for %.3f GB = %.2f s/GB; PSS %.1f MiB\n", cpu, gb, cpuPerGb, pssMiB);
+  std::printf("  relay: %.2f CPU s for %.3f GB = %.2f s/GB; PSS %.1f MiB; %.3f context switches per datagram\n", cpu,
+              gb, cpuPerGb, pssMiB, switchesPerDatagram);
+  std::printf("  sender thread: %.1f%% of a CPU\n", senderPct);
   std::printf("  machine: this tool %.2f CPUs, others %.2f CPUs, steal %.2f CPUs\n", selfCpu, others, steal);
   std::printf("  source: %llu datagrams, %llu send errors, %.1f ms skipped; stalls %u (worst %.0f ms)%s%s\n",
               static_cast<unsigned long long>(sent.datagrams), static_cast<unsigned long long>(sent.sendErrors),
@@ -259,12 +269,14 @@ int main(int argc, char** argv) {
   std::printf("RESULT label=%s lost=%llu expected=%llu dup=%llu reord=%llu foreign=%llu badframes=%llu "
               "slow_lost=%llu slow_expected=%llu cpu_s=%.3f gb=%.4f cpu_s_per_gb=%.3f p50_ms=%.3f p99_ms=%.3f "
               "fb_p50_ms=%.3f fb_max_ms=%.3f pss_mib=%.2f stalls=%u clients_ok=%u clients_failed=%u "
-              "closed=%u send_errors=%llu skipped_ms=%.1f load_cpus=%.2f other_cpus=%.2f steal_cpus=%.2f\n",
+              "closed=%u send_errors=%llu skipped_ms=%.1f load_cpus=%.2f other_cpus=%.2f steal_cpus=%.2f "
+              "cs_per_dgram=%.3f sender_cpu_pct=%.1f\n",
               o.label.c_str(), static_cast<unsigned long long>(lost), static_cast<unsigned long long>(expected),
               static_cast<unsigned long long>(dup), static_cast<unsigned long long>(reord),
               static_cast<unsigned long long>(foreign), static_cast<unsigned long long>(bad),
               static_cast<unsigned long long>(slowLost), static_cast<unsigned long long>(slowExpected), cpu, gb,
               cpuPerGb, p50, p99, fbP50, fbMax, pssMiB, stallCount, ok, failed, closed,
-              static_cast<unsigned long long>(sent.sendErrors), sent.skippedMs, selfCpu, others, steal);
+              static_cast<unsigned long long>(sent.sendErrors), sent.skippedMs, selfCpu, others, steal,
+              switchesPerDatagram, senderPct);
   return 0;
 }

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Relay benchmark: corvane against a minimal reference relay, every load point a few times,
-# inside a private network namespace whose only interface is lo. See bench/README.md.
+# Relay benchmark: corvane against an earlier corvane and a minimal reference relay, every load
+# point a few times, inside a private network namespace whose only interface is lo. See bench/README.md.
 #
-#   sudo bench/run.sh [--quick] [--runs N] [--duration S] [--warmup S] [--points abcdef]
-#                     [--relays "corvane reference"] [--build DIR] [--corvane PATH] [--out FILE]
+#   sudo bench/run.sh [--quick] [--runs N] [--duration S] [--warmup S] [--points abcdefgh]
+#                     [--relays "corvane corvane-before reference"] [--before REV] [--viewers N]
+#                     [--build DIR] [--corvane PATH] [--out FILE]
 set -euo pipefail
 
 SELF=$(readlink -f "${BASH_SOURCE[0]}")
@@ -12,8 +13,12 @@ ROOT=$(dirname "$(dirname "$SELF")")
 RUNS=3
 DURATION=10
 WARMUP=2
-POINTS=abcdef
-RELAYS="corvane reference"
+POINTS=abcdefgh
+RELAYS="corvane corvane-before reference"
+# The relay as it was before the batched loop: one receive and one send per datagram.
+BEFORE=04035da
+# Viewers of the one channel of point g: as many as the reference relay carries here without loss.
+VIEWERS=150
 BUILD=
 CORVANE=
 OUT=
@@ -25,14 +30,16 @@ usage: sudo $0 [options]
   --runs N           runs per point and relay (3); the table shows medians
   --duration S       measured seconds per run (10)
   --warmup S         seconds before the measured window (2)
-  --points LETTERS   load points to run, from abcdef (all)
-  --relays LIST      relays to run, from "corvane reference" (both)
+  --points LETTERS   load points to run, from abcdefgh (all)
+  --relays LIST      relays to run, from "corvane corvane-before reference" (all three)
+  --before REV       git revision built as corvane-before ($BEFORE)
+  --viewers N        clients of the one channel of point g ($VIEWERS)
   --build DIR        build folder holding bench/corvane_load (build/linux, else build/bench-helper)
   --corvane PATH     corvane binary (DIR/src/corvane)
   --out FILE         where to keep the raw log and the table (/tmp/corvane-bench-<time>.txt)
 Load points: a 1 group x 8 Mbit/s x 1 client; b 1 x 8 x 50; c 20 groups x 8 Mbit/s x 5 clients;
 d 1 x 200 Mbit/s x 1; e 1 x 8 with one client reading at half rate beside four normal ones;
-f two groups on one port, one client each.
+f two groups on one port, one client each; g 1 x 8 x the --viewers count; h 50 x 8 x 4.
 EOF
 }
 
@@ -44,6 +51,8 @@ while (($#)); do
     --warmup) WARMUP=$2; shift ;;
     --points) POINTS=$2; shift ;;
     --relays) RELAYS=$2; shift ;;
+    --before) BEFORE=$2; shift ;;
+    --viewers) VIEWERS=$2; shift ;;
     --build) BUILD=$(readlink -f "$2"); shift ;;
     --corvane) CORVANE=$(readlink -f "$2"); shift ;;
     --out) OUT=$(readlink -f "$2"); shift ;;
@@ -61,7 +70,8 @@ fi
 # Everything below runs in a network namespace of our own: the multicast never reaches a real
 # interface. The options were already resolved to absolute paths, so they are passed on as such.
 if [[ ${CORVANE_BENCH_NETNS:-} != "$SELF" ]]; then
-  reexec=(--runs "$RUNS" --duration "$DURATION" --warmup "$WARMUP" --points "$POINTS" --relays "$RELAYS")
+  reexec=(--runs "$RUNS" --duration "$DURATION" --warmup "$WARMUP" --points "$POINTS" --relays "$RELAYS"
+          --before "$BEFORE" --viewers "$VIEWERS")
   [[ -n $BUILD ]] && reexec+=(--build "$BUILD")
   [[ -n $CORVANE ]] && reexec+=(--corvane "$CORVANE")
   [[ -n $OUT ]] && reexec+=(--out "$OUT")
@@ -97,6 +107,31 @@ if [[ " $RELAYS " == *" corvane "* && ! -x $CORVANE ]]; then
 fi
 OUT=${OUT:-/tmp/corvane-bench-$(date +%Y%m%d-%H%M%S).txt}
 
+# corvane-before: the program of an earlier commit, built once per commit beside the bench tools
+# from that commit's own sources (git archive), so that both run side by side in the same session.
+BEFORE_EXE=
+if [[ " $RELAYS " == *" corvane-before "* ]]; then
+  if ! commit=$(git -C "$ROOT" rev-parse --verify --quiet "$BEFORE^{commit}"); then
+    echo "run.sh: --before $BEFORE names no commit of $ROOT" >&2
+    exit 1
+  fi
+  before_dir=$BUILD/bench-before-${commit:0:12}
+  BEFORE_EXE=$before_dir/build/src/corvane
+  if [[ ! -x $BEFORE_EXE ]]; then
+    echo "building corvane-before from $BEFORE (${commit:0:12}) in $before_dir"
+    rm -rf "$before_dir"
+    mkdir -p "$before_dir/source"
+    git -C "$ROOT" archive "$commit" | tar -x -C "$before_dir/source"
+    if ! { cmake -S "$before_dir/source" -B "$before_dir/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+             -DCORVANE_TESTS=OFF -DCORVANE_BENCH=OFF &&
+           cmake --build "$before_dir/build" -j2 --target corvane; } >"$before_dir/build.log" 2>&1; then
+      tail -30 "$before_dir/build.log" >&2
+      echo "run.sh: corvane-before did not build (log: $before_dir/build.log)" >&2
+      exit 1
+    fi
+  fi
+fi
+
 WORK=$(mktemp -d /tmp/corvane-bench.XXXXXX)
 RELAY_PID=
 cleanup() {
@@ -117,6 +152,8 @@ point_args() {
     d) echo "--groups 1 --rate 200 --clients 1" ;;
     e) echo "--groups 1 --rate 8 --clients 5 --slow 1 --slow-fraction 0.5" ;;
     f) echo "--groups 2 --rate 8 --clients 1 --port-step 0" ;;
+    g) echo "--groups 1 --rate 8 --clients $VIEWERS" ;;
+    h) echo "--groups 50 --rate 8 --clients 4" ;;
     *) return 1 ;;
   esac
 }
@@ -129,6 +166,8 @@ point_title() {
     d) echo "d 1x200M x1" ;;
     e) echo "e 1x8M 4+1slow" ;;
     f) echo "f 2grp 1port" ;;
+    g) echo "g 1x8M x$VIEWERS" ;;
+    h) echo "h 50x8M x4" ;;
   esac
 }
 
@@ -136,12 +175,14 @@ point_title() {
 start_relay() {
   local relay=$1 port=$2
   case $relay in
-    corvane)
+    corvane | corvane-before)
       # corvane reads its settings beside the program, so each run gets its own copy and file.
-      mkdir -p "$WORK/corvane"
-      cp "$CORVANE" "$WORK/corvane/corvane"
-      printf '0.0.0.0\r\n127.0.0.1\r\n%s\r\n0\r\n\r\n' "$port" >"$WORK/corvane/corvane.ini"
-      (cd "$WORK/corvane" && exec ./corvane /user) </dev/null >"$WORK/relay.log" 2>&1 &
+      local program=$CORVANE
+      [[ $relay == corvane-before ]] && program=$BEFORE_EXE
+      mkdir -p "$WORK/$relay"
+      cp "$program" "$WORK/$relay/corvane"
+      printf '0.0.0.0\r\n127.0.0.1\r\n%s\r\n0\r\n\r\n' "$port" >"$WORK/$relay/corvane.ini"
+      (cd "$WORK/$relay" && exec ./corvane /user) </dev/null >"$WORK/relay.log" 2>&1 &
       ;;
     reference)
       "$REFERENCE" --listen 127.0.0.1 --port "$port" --interface 0.0.0.0 </dev/null >"$WORK/relay.log" 2>&1 &
@@ -179,7 +220,8 @@ RESULTS=$WORK/results
 total=$((${#POINTS} * RUNS * $(wc -w <<<"$RELAYS")))
 count=0
 echo "corvane relay benchmark: points $POINTS, relays: $RELAYS, $RUNS run(s) of $DURATION s (+$WARMUP s warm-up)" | tee -a "$OUT"
-echo "tools: $BUILD; corvane: $CORVANE; kernel $(uname -r), $(nproc) CPUs" | tee -a "$OUT"
+echo "tools: $BUILD; corvane: $CORVANE; corvane-before: ${BEFORE_EXE:--} ($BEFORE); kernel $(uname -r), $(nproc) CPUs" |
+  tee -a "$OUT"
 
 for ((p = 0; p < ${#POINTS}; p++)); do
   point=${POINTS:p:1}
@@ -244,8 +286,10 @@ fmt() {  # number with the given decimals, or "-" for a missing or negative figu
   echo "Medians over $RUNS run(s) of $DURATION s. lost/dup/reordered/foreign: datagrams, summed over the"
   echo "normal clients of a run (point e adds the slow client's loss in %); latency over the normal clients."
   echo "BUSY-MACHINE: other processes kept more than 0.3 CPUs busy during the runs; those figures are suspect."
-  printf '%-10s %-15s %-16s %5s %9s %7s %9s %8s %8s %8s %8s %s\n' relay point lost dup reordered foreign \
-    "CPU s/GB" "p50 ms" "p99 ms" "1st B ms" "PSS MiB" stalls
+  echo "send CPU%: the sending thread (with the kernel's delivery to every receiving socket); cs/dgram: the relay's"
+  echo "context switches per datagram delivered to a client."
+  printf '%-14s %-15s %-16s %5s %9s %7s %9s %8s %8s %8s %8s %9s %8s %s\n' relay point lost dup reordered foreign \
+    "CPU s/GB" "p50 ms" "p99 ms" "1st B ms" "PSS MiB" "send CPU%" cs/dgram stalls
   for ((p = 0; p < ${#POINTS}; p++)); do
     point=${POINTS:p:1}
     for relay in $RELAYS; do
@@ -267,11 +311,12 @@ fmt() {  # number with the given decimals, or "-" for a missing or negative figu
       if awk -v x="$others" 'BEGIN { exit !(x != "-" && x + 0 > 0.3) }'; then
         notes+=" BUSY-MACHINE(others-$others-CPUs)"
       fi
-      printf '%-10s %-15s %-16s %5s %9s %7s %9s %8s %8s %8s %8s %s%s\n' "$relay" "$(point_title "$point")" "$lost" \
+      printf '%-14s %-15s %-16s %5s %9s %7s %9s %8s %8s %8s %8s %9s %8s %s%s\n' "$relay" "$(point_title "$point")" "$lost" \
         "$(fmt "$(median "$relay" "$point" dup)" 0)" "$(fmt "$(median "$relay" "$point" reord)" 0)" \
         "$(fmt "$(median "$relay" "$point" foreign)" 0)" "$(fmt "$(median "$relay" "$point" cpu_s_per_gb)" 1)" \
         "$(fmt "$(median "$relay" "$point" p50_ms)" 3)" "$(fmt "$(median "$relay" "$point" p99_ms)" 3)" \
         "$(fmt "$(median "$relay" "$point" fb_p50_ms)" 2)" "$(fmt "$(median "$relay" "$point" pss_mib)" 1)" \
+        "$(fmt "$(median "$relay" "$point" sender_cpu_pct)" 1)" "$(fmt "$(median "$relay" "$point" cs_per_dgram)" 3)" \
         "$stalls" "$notes"
     done
   done

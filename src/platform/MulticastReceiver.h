@@ -2,6 +2,8 @@
 // Binding and reading a socket that is to receive one multicast group.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "platform/Socket.h"
 
@@ -13,8 +15,32 @@ namespace platform {
 bool BindMulticastReceiver(SocketHandle socket, std::uint32_t group, std::uint32_t interfaceAddress,
                            std::uint16_t port);
 
-// Receives one datagram, waiting at most the socket's receive time-out (SetReceiveTimeout):
-// its size; 0 when nothing arrived in time or the datagram was empty; -1 on failure.
-int ReceiveDatagram(SocketHandle socket, void* buffer, std::size_t size);
+// Room for the datagrams that one receive takes, each one whole whatever its size (up to the 65507
+// bytes an IPv4 datagram can carry); how it is laid out is the system's affair.
+class DatagramBatch {
+ public:
+  DatagramBatch();
+  ~DatagramBatch();
+  DatagramBatch(const DatagramBatch&) = delete;
+  DatagramBatch& operator=(const DatagramBatch&) = delete;
+
+  // The bytes of the datagrams the last receive took, end to end in order of arrival, in one or more
+  // pieces; valid until the next receive.
+  const std::vector<ByteRange>& Taken() const { return taken_; }
+  // True when the last receive stopped because the batch had no room left: more may be waiting.
+  bool Full() const { return full_; }
+
+ private:
+  friend bool ReceiveDatagrams(SocketHandle socket, std::uint32_t group, DatagramBatch& batch);
+  std::unique_ptr<char[]> storage_;
+  std::vector<ByteRange> taken_;
+  bool full_ = false;
+};
+
+// Waits at most the socket's receive time-out (SetReceiveTimeout) for a datagram, then takes every
+// one already waiting, as many as the batch holds, without waiting again. Empty datagrams and those
+// sent to another address than group (network order) are dropped. The batch is empty when nothing
+// came in time; false when the socket failed.
+bool ReceiveDatagrams(SocketHandle socket, std::uint32_t group, DatagramBatch& batch);
 
 }  // namespace platform

@@ -3,11 +3,31 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-#include <cerrno>
+#include "platform/PosixSupport.h"
 
 #include "platform/PosixSupport.h"
 
 namespace platform {
+namespace {
+
+// recvmmsg fills one slot per datagram, and a slot must hold the largest datagram whole. Each slot
+// is a head, which holds a whole datagram of a usual stream (seven transport stream packets, with an
+// RTP header or without), and a tail for the rest of a larger one. The heads lie together, so a
+// usual stream keeps only a few pages of the batch resident; the tails are address space that only
+// large datagrams ever touch.
+constexpr std::size_t kSlots = 16;
+constexpr std::size_t kHeadBytes = 2048;
+constexpr std::size_t kTailBytes = 65536 - kHeadBytes;
+
+char* Head(char* storage, std::size_t slot) { return storage + slot * kHeadBytes; }
+char* Tail(char* storage, std::size_t slot) { return storage + kSlots * kHeadBytes + slot * kTailBytes; }
+
+}  // namespace
+
+DatagramBatch::DatagramBatch() : storage_(new char[kSlots * (kHeadBytes + kTailBytes)]) {
+  taken_.reserve(2 * kSlots);
+}
+DatagramBatch::~DatagramBatch() = default;
 
 // Linux delivers nothing to a socket bound to a unicast interface address, and everything for the
 // port to one bound to the any address. Binding the group address itself gives exactly that group.
@@ -25,13 +45,31 @@ bool BindMulticastReceiver(SocketHandle socket, std::uint32_t group, std::uint32
   return bound && DeliverOnlyOwnGroups(socket);
 }
 
-int ReceiveDatagram(SocketHandle socket, void* buffer, std::size_t size) {
-  for (;;) {
-    const ssize_t received = recv(static_cast<int>(socket), buffer, size, 0);
-    if (received >= 0) return static_cast<int>(received);
-    if (errno == EINTR) continue;
-    return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+// The socket is bound to the group itself, so every datagram it gets was sent to the group.
+bool ReceiveDatagrams(SocketHandle socket, std::uint32_t /*group*/, DatagramBatch& batch) {
+  batch.taken_.clear();
+  batch.full_ = false;
+  char* storage = batch.storage_.get();
+  iovec parts[kSlots][2];
+  mmsghdr messages[kSlots] = {};
+  for (std::size_t i = 0; i < kSlots; ++i) {
+    parts[i][0] = iovec{Head(storage, i), kHeadBytes};
+    parts[i][1] = iovec{Tail(storage, i), kTailBytes};
+    messages[i].msg_hdr.msg_iov = parts[i];
+    messages[i].msg_hdr.msg_iovlen = 2;
   }
+  // MSG_WAITFORONE: the first datagram is waited for (up to SO_RCVTIMEO), the rest only taken.
+  const int count =
+      RetryOnEintr([&] { return recvmmsg(static_cast<int>(socket), messages, kSlots, MSG_WAITFORONE, nullptr); });
+  if (count < 0) return errno == EAGAIN || errno == EWOULDBLOCK;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+    const std::size_t size = messages[i].msg_len;
+    if (size == 0) continue;
+    batch.taken_.push_back(ByteRange{Head(storage, i), size < kHeadBytes ? size : kHeadBytes});
+    if (size > kHeadBytes) batch.taken_.push_back(ByteRange{Tail(storage, i), size - kHeadBytes});
+  }
+  batch.full_ = static_cast<std::size_t>(count) == kSlots;
+  return true;
 }
 
 }  // namespace platform

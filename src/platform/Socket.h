@@ -70,8 +70,18 @@ std::string LocalEndpointText(SocketHandle socket);
 int Receive(SocketHandle socket, void* buffer, std::size_t size);
 // Like Receive, but the bytes stay queued for the next receive (MSG_PEEK).
 int Peek(SocketHandle socket, void* buffer, std::size_t size);
-// Sends everything, looping over short sends; false when a send fails or times out.
-bool SendAll(SocketHandle socket, const void* data, std::size_t size);
+// Bytes in memory: one piece of a gathered send.
+struct ByteRange {
+  const char* data;
+  std::size_t size;
+};
+// Sends the pieces one after the other as one run of bytes, with as few calls as the system allows
+// and looping over short sends; false when a send fails or times out.
+bool SendAllGathered(SocketHandle socket, const ByteRange* pieces, std::size_t count);
+inline bool SendAll(SocketHandle socket, const void* data, std::size_t size) {
+  const ByteRange whole{static_cast<const char*>(data), size};
+  return SendAllGathered(socket, &whole, 1);
+}
 
 bool SetReuseAddress(SocketHandle socket, bool on);
 bool SetReceiveBufferSize(SocketHandle socket, int bytes);

@@ -9,8 +9,10 @@
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <sys/time.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include "platform/GatherCursor.h"
 #include "platform/PosixSupport.h"
 
 namespace platform {
@@ -171,12 +173,6 @@ int Peek(SocketHandle socket, void* buffer, std::size_t size) {
 
 namespace {
 
-int Send(SocketHandle socket, const void* data, std::size_t size) {
-  // A peer that went away must fail the send, not end the process with SIGPIPE.
-  const ssize_t count = RetryOnEintr([&] { return send(Fd(socket), data, size, MSG_NOSIGNAL); });
-  return count < 0 ? -1 : static_cast<int>(count);
-}
-
 // The SO_SNDTIMEO of a socket; zero when it has none.
 std::chrono::milliseconds SendTimeout(SocketHandle socket) {
   timeval timeout{};
@@ -187,18 +183,26 @@ std::chrono::milliseconds SendTimeout(SocketHandle socket) {
 
 }  // namespace
 
-bool SendAll(SocketHandle socket, const void* data, std::size_t size) {
+bool SendAllGathered(SocketHandle socket, const ByteRange* pieces, std::size_t count) {
   // Linux ends a send that runs out of its SO_SNDTIMEO with the count it queued before the wait, not
   // with an error. Such a send has timed out, as it would on Windows: sending the rest would wait the
   // whole time-out once more for a peer that takes nothing. Only a short send needs the time-out.
-  const char* next = static_cast<const char*>(data);
-  while (size > 0) {
+  GatherCursor cursor(pieces, count);
+  while (!cursor.Done()) {
+    iovec vectors[GatherCursor::kMaxPieces];
+    std::size_t used = 0;
+    const std::size_t asked = cursor.Fill([&](const char* data, std::size_t size) {
+      vectors[used++] = iovec{const_cast<char*>(data), size};
+    });
+    msghdr message{};
+    message.msg_iov = vectors;
+    message.msg_iovlen = used;
     const auto started = std::chrono::steady_clock::now();
-    const int sent = Send(socket, next, size);
+    // A peer that went away must fail the send, not end the process with SIGPIPE.
+    const ssize_t sent = RetryOnEintr([&] { return sendmsg(Fd(socket), &message, MSG_NOSIGNAL); });
     if (sent <= 0) return false;
-    next += sent;
-    size -= static_cast<std::size_t>(sent);
-    if (size == 0) break;
+    cursor.Advance(static_cast<std::size_t>(sent));
+    if (static_cast<std::size_t>(sent) == asked) continue;
     const std::chrono::milliseconds timeout = SendTimeout(socket);
     if (timeout.count() > 0 && std::chrono::steady_clock::now() - started >= timeout) {
       errno = EAGAIN;

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 
+#include "platform/GatherCursor.h"
 #include "platform/WindowsHeaders.h"
 
 namespace platform {
@@ -117,22 +118,20 @@ int Peek(SocketHandle socket, void* buffer, std::size_t size) {
   return count == SOCKET_ERROR ? -1 : count;
 }
 
-namespace {
-
-int Send(SocketHandle socket, const void* data, std::size_t size) {
-  const int count = send(AsSocket(socket), static_cast<const char*>(data), ClampedLength(size), 0);
-  return count == SOCKET_ERROR ? -1 : count;
-}
-
-}  // namespace
-
-bool SendAll(SocketHandle socket, const void* data, std::size_t size) {
-  const char* next = static_cast<const char*>(data);
-  while (size > 0) {
-    const int sent = Send(socket, next, size);
-    if (sent <= 0) return false;
-    next += sent;
-    size -= static_cast<std::size_t>(sent);
+bool SendAllGathered(SocketHandle socket, const ByteRange* pieces, std::size_t count) {
+  GatherCursor cursor(pieces, count);
+  while (!cursor.Done()) {
+    WSABUF buffers[GatherCursor::kMaxPieces];
+    DWORD used = 0;
+    cursor.Fill([&](const char* data, std::size_t size) {
+      buffers[used].buf = const_cast<char*>(data);
+      buffers[used++].len = static_cast<ULONG>(size);
+    });
+    DWORD sent = 0;
+    if (WSASend(AsSocket(socket), buffers, used, &sent, 0, nullptr, nullptr) == SOCKET_ERROR || sent == 0) {
+      return false;
+    }
+    cursor.Advance(sent);
   }
   return true;
 }

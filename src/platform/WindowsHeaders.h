@@ -17,6 +17,7 @@
 // clang-format off
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <mswsock.h>
 #include <windows.h>
 #include <iphlpapi.h>
 #include <wincrypt.h>

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "platform/MulticastReceiver.h"
+#include "platform/PauseTimer.h"
 #include "platform/Socket.h"
 #include "proxy/RelayLoop.h"
 #include "proxy/Replies.h"
@@ -11,30 +12,48 @@ namespace {
 
 constexpr int kSocketReceiveBufferBytes = 4194304;
 
-// Waits for each datagram in the receive call itself (its time-out is the idle poll), so a
-// datagram costs one receive and one send and goes out the moment it arrives.
 class MulticastSource : public DatagramSource {
  public:
-  explicit MulticastSource(platform::SocketHandle socket) : socket_(socket) {}
-  int Receive(char* buffer, std::size_t size) override { return platform::ReceiveDatagram(socket_, buffer, size); }
+  MulticastSource(platform::SocketHandle socket, std::uint32_t group) : socket_(socket), group_(group) {}
+  TakenDatagrams Receive() override {
+    TakenDatagrams taken;
+    taken.failed = !platform::ReceiveDatagrams(socket_, group_, batch_);
+    taken.pieces = batch_.Taken().data();
+    taken.count = batch_.Taken().size();
+    taken.full = batch_.Full();
+    return taken;
+  }
 
  private:
   platform::SocketHandle socket_;
+  std::uint32_t group_;
+  platform::DatagramBatch batch_;
 };
 
 class ClientSink : public StreamSink {
  public:
   explicit ClientSink(platform::SocketHandle socket) : socket_(socket) {}
-  bool Send(const char* data, std::size_t size) override { return platform::SendAll(socket_, data, size); }
+  bool Send(const platform::ByteRange* pieces, std::size_t count) override {
+    return platform::SendAllGathered(socket_, pieces, count);
+  }
 
  private:
   platform::SocketHandle socket_;
 };
 
-std::int64_t NowMilliseconds() {
+std::int64_t NowMicroseconds() {
   using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
+
+class SteadyClock : public RelayClock {
+ public:
+  std::int64_t NowMicroseconds() override { return ::NowMicroseconds(); }
+  void Pause(std::int64_t microseconds) override { timer_.Pause(static_cast<unsigned>(microseconds)); }
+
+ private:
+  platform::PauseTimer timer_;
+};
 
 }  // namespace
 
@@ -57,7 +76,7 @@ void RelayStream(ClientThread& client) {
     client.Log("] Thread terminating, SO_RCVBUF socket error");
     return;
   }
-  std::int64_t joinTime = NowMilliseconds();
+  std::int64_t joinTime = NowMicroseconds();
   if (!platform::JoinGroup(socket, group, interfaceAddress)) {
     client.Log("] Thread terminating, IP_ADD_MEMBERSHIP socket error");
     return;
@@ -72,12 +91,13 @@ void RelayStream(ClientThread& client) {
   platform::SetSendTimeout(clientSocket, kClientSendTimeoutMilliseconds);
   SendReply(client, 200);
 
-  MulticastSource source(socket);
+  MulticastSource source(socket, group);
   ClientSink sink(clientSocket);
-  const RelayEnd end = ForwardDatagrams(source, sink, [&] {
+  SteadyClock clock;
+  const RelayEnd end = ForwardDatagrams(source, sink, clock, [&] {
     if (joinTime == 0) return;
     client.Log("] First data from " + client.groupAddress + ":" + client.groupPortText + " recieved after " +
-               std::to_string(NowMilliseconds() - joinTime) + " ms");
+               std::to_string((NowMicroseconds() - joinTime + 500) / 1000) + " ms");
     joinTime = 0;
   });
 

@@ -1,21 +1,20 @@
 #include "proxy/RelayLoop.h"
 
-#include <memory>
-
-RelayEnd ForwardDatagrams(DatagramSource& source, StreamSink& sink, const std::function<void()>& onForwarded) {
-  // Not zero-filled: every byte sent was received first.
-  const std::unique_ptr<char[]> buffer(new char[kRelayBufferSize]);
-  int idlePolls = 0;
+RelayEnd ForwardDatagrams(DatagramSource& source, StreamSink& sink, RelayClock& clock,
+                          const std::function<void()>& onForwarded) {
+  std::int64_t lastData = clock.NowMicroseconds();
   for (;;) {
-    if (idlePolls > kIdlePollLimit) return RelayEnd::Silence;
-    const int received = source.Receive(buffer.get(), kRelayBufferSize);
-    if (received < 0) return RelayEnd::ReceiveFailed;
-    if (received == 0) {
-      ++idlePolls;
+    const TakenDatagrams taken = source.Receive();
+    if (taken.failed) return RelayEnd::ReceiveFailed;
+    const std::int64_t now = clock.NowMicroseconds();
+    if (taken.count == 0) {
+      if (now - lastData >= kSilenceLimitMicroseconds) return RelayEnd::Silence;
       continue;
     }
-    idlePolls = 0;
-    if (!sink.Send(buffer.get(), static_cast<std::size_t>(received))) return RelayEnd::ClientGone;
+    lastData = now;
+    if (!sink.Send(taken.pieces, taken.count)) return RelayEnd::ClientGone;
     onForwarded();
+    // A receive that ran out of room left datagrams waiting: they go on without a pause.
+    if (!taken.full) clock.Pause(kGatherBeatMicroseconds - clock.NowMicroseconds() % kGatherBeatMicroseconds);
   }
 }

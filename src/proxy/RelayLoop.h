@@ -1,30 +1,59 @@
 #pragma once
-// The forwarding loop of a stream, apart from its sockets so that its rules can be tested.
+// The forwarding loop of a stream, apart from its sockets and its clock so that its rules can be tested.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 
-inline constexpr std::size_t kRelayBufferSize = 65536;
+#include "platform/Socket.h"
+
 inline constexpr int kIdlePollMilliseconds = 10;
-// More than this many consecutive empty polls end the stream: at least 50 s of silence.
+// More than this many consecutive empty polls end the stream.
 inline constexpr int kIdlePollLimit = 5000;
+// The silence that ends a stream, measured by the clock: 5001 empty polls of 10 ms. A receive wait
+// lasts longer than it asks for (a timer tick), so counting the waits would stretch it.
+inline constexpr std::int64_t kSilenceLimitMicroseconds =
+    static_cast<std::int64_t>(kIdlePollLimit + 1) * kIdlePollMilliseconds * 1000;
+// While a stream flows, its thread sleeps from one send to the next beat of this period and then
+// takes everything that came meanwhile in one receive and one send, instead of waking for every
+// datagram. The beats fall on the same instants for every stream (multiples of the period on the
+// steady clock), so the threads of many viewers wake together and the system serves them in one go.
+// A datagram is held back at most one period: less than the 10 ms poll.
+inline constexpr std::int64_t kGatherBeatMicroseconds = 5000;
+
+// What one receive took: the bytes of its datagrams end to end, in pieces.
+struct TakenDatagrams {
+  bool failed = false;
+  const platform::ByteRange* pieces = nullptr;
+  std::size_t count = 0;  // 0 when nothing came within the poll
+  bool full = false;      // the receive ran out of room: more is waiting
+};
 
 class DatagramSource {
  public:
   virtual ~DatagramSource() = default;
-  // One datagram, waiting at most kIdlePollMilliseconds: its size; 0 when none came (or it
-  // was empty); -1 on failure.
-  virtual int Receive(char* buffer, std::size_t size) = 0;
+  // Waits at most about kIdlePollMilliseconds for a datagram, then takes every one already waiting
+  // (as many as there is room for), without waiting again; valid until the next receive.
+  virtual TakenDatagrams Receive() = 0;
 };
 
 class StreamSink {
  public:
   virtual ~StreamSink() = default;
-  // Sends all bytes; false when the client is gone or stopped reading.
-  virtual bool Send(const char* data, std::size_t size) = 0;
+  // Sends all bytes of the pieces in order; false when the client is gone or stopped reading.
+  virtual bool Send(const platform::ByteRange* pieces, std::size_t count) = 0;
+};
+
+class RelayClock {
+ public:
+  virtual ~RelayClock() = default;
+  // A steady clock: microseconds from a start that is the same for every stream.
+  virtual std::int64_t NowMicroseconds() = 0;
+  virtual void Pause(std::int64_t microseconds) = 0;
 };
 
 enum class RelayEnd { Silence, ReceiveFailed, ClientGone };
 
-// Forwards every datagram to the sink as soon as it arrives, until one of the ends.
-// onForwarded runs after each datagram that reached the sink.
-RelayEnd ForwardDatagrams(DatagramSource& source, StreamSink& sink, const std::function<void()>& onForwarded);
+// Forwards every datagram to the sink, whole and in order, until one of the ends: a datagram after a
+// quiet spell goes on at once, those of a flowing stream once a beat. onForwarded runs after each send.
+RelayEnd ForwardDatagrams(DatagramSource& source, StreamSink& sink, RelayClock& clock,
+                          const std::function<void()>& onForwarded);

@@ -1,20 +1,9 @@
 #include "startup/RunModes.h"
 
 #include "panel/ControlPanel.h"
-#include "platform/Console.h"
 #include "startup/ProxyRunner.h"
 #include "startup/ServiceModes.h"
 #include "transcoder/TranscoderHost.h"
-
-namespace {
-
-// Modes still to come say so plainly instead of pretending to run.
-int ReportMissingMode(const char* name) {
-  platform::WriteStandardOutputLine(std::string("Corvane: the ") + name + " mode is not in this build yet");
-  return 2;
-}
-
-}  // namespace
 
 int RunSelectedMode(RunMode mode) {
   switch (mode) {

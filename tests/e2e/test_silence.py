@@ -1,5 +1,5 @@
-"""A group that never sends: the client gets the stream header and nothing else, and after at least 50 s of
-silence the proxy ends the stream. Takes 50 to 80 s, so it has a file of its own and runs beside the others."""
+"""A group that never sends: the client gets the stream header and nothing else, and after 50 s of silence the
+proxy ends the stream. Takes 50 s, so it has a file of its own and runs beside the others."""
 import time
 import unittest
 
@@ -27,10 +27,10 @@ class SilenceTest(unittest.TestCase):
             self.assertIn("239.255.20.1", joined_groups())
             self.assertEqual(client.receive_until_closed(timeout=130), b"")
             waited = time.monotonic() - started
-        # 5001 empty polls of at least 10 ms each; timer granularity makes a poll last longer on some systems
-        # (about 16 ms each on a Linux kernel with 250 timer ticks a second).
+        # 5001 polls of 10 ms by the clock, however long each receive wait really lasts (about 16 ms on a Linux
+        # kernel with 250 timer ticks a second, which once stretched the silence to 82 s).
         self.assertGreaterEqual(waited, 50.0)
-        self.assertLess(waited, 125.0)
+        self.assertLess(waited, 53.0)
         self.assertEqual(proxy.wait_connection_end(handle, index),
                          ["] Request: GET /udp/239.255.20.1:5020 HTTP/1.0 ",
                           "] Source: 239.255.20.1:5020",

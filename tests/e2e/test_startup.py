@@ -15,10 +15,6 @@ def setUpModule():
     os.environ.pop("NOTIFY_SOCKET", None)
 
 
-def not_in_build_line(mode):
-    return ("Corvane: the %s mode is not in this build yet\r\n" % mode).encode("ascii")
-
-
 class StartupTest(ProgramTestCase):
     def assert_refused(self, port, within=0.0):
         # Wine closes a killed process's sockets a moment after the process is gone: allow it that moment.
@@ -112,9 +108,10 @@ class StartupTest(ProgramTestCase):
         for arguments, mode in cases:
             with self.subTest(arguments=arguments):
                 proxy = self.proxy(settings_text(port=port)).start(*arguments)
-                if mode != "control panel":
-                    self.assertEqual(proxy.wait_exit(10 * SLOW), 2, proxy.describe())
-                    self.assertEqual(proxy.output, not_in_build_line(mode))
+                if mode == "transcoder":
+                    # The transcoder waits for requests (or, without a usable libvlc, says so and ends).
+                    proxy.wait_exit(2 * SLOW)
+                    proxy.stop()
                 elif not WINDOWS:
                     # Without a window system the panel prints its help and the states (test_panel).
                     self.assertEqual(proxy.wait_exit(10 * SLOW), 0, proxy.describe())

@@ -4,7 +4,10 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <arpa/inet.h>
+#include <fcntl.h>
 #include <functional>
+#include <linux/if_tun.h>
 #include <net/if.h>
 #include <net/route.h>
 #include <netinet/in.h>
@@ -58,6 +61,32 @@ inline bool EnterPrivateNetwork(bool allowUserNamespace) {
   ok = ok && ioctl(control, SIOCADDRT, &route) == 0;
   close(control);
   return ok;
+}
+
+// Adds a point-to-point interface (a tun device) with the given address, up, to the private network of
+// the calling process; it lives until the process exits. False when the system offers no tun devices.
+inline bool AddPrivateInterface(const char* name, const char* address) {
+  const int device = open("/dev/net/tun", O_RDWR | O_CLOEXEC);
+  if (device < 0) return false;
+  ifreq request{};
+  std::strncpy(request.ifr_name, name, IFNAMSIZ - 1);
+  request.ifr_flags = IFF_TUN | IFF_NO_PI;
+  if (ioctl(device, TUNSETIFF, &request) != 0) {
+    close(device);
+    return false;
+  }
+  const int control = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (control < 0) return false;
+  ifreq settings{};
+  std::strncpy(settings.ifr_name, name, IFNAMSIZ - 1);
+  auto* local = reinterpret_cast<sockaddr_in*>(&settings.ifr_addr);
+  local->sin_family = AF_INET;
+  bool ok = inet_pton(AF_INET, address, &local->sin_addr) == 1 && ioctl(control, SIOCSIFADDR, &settings) == 0 &&
+            ioctl(control, SIOCGIFFLAGS, &settings) == 0;
+  settings.ifr_flags = static_cast<short>(settings.ifr_flags | IFF_UP);
+  ok = ok && ioctl(control, SIOCSIFFLAGS, &settings) == 0;
+  close(control);
+  return ok;  // the device descriptor stays open: closing it would remove the interface
 }
 
 }  // namespace test_support

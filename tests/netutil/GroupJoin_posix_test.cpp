@@ -1,0 +1,112 @@
+#include "netutil/GroupJoin.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+
+#include <cstdio>
+#include <fstream>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "platform/ChildProcess_posix.h"
+#include "test_support/TestSockets.h"
+
+namespace {
+
+// Exit codes of the child.
+enum : int {
+  kPassed = 0,
+  kNothingOpened = 10,
+  kEveryInterfaceWrong,
+  kOneInterfaceWrong,
+  kLoopbackWrong,
+  kNotDelivered,
+  kMembershipsLeft,
+  kSocketLeftOpen,
+  kBadUrlJoined,
+  kSenderFailed,
+};
+
+constexpr const char* kUrl = "udp://@239.77.0.1:5601";
+constexpr const char* kGroup = "239.77.0.1";
+constexpr std::uint16_t kPort = 5601;
+
+// The interfaces whose membership list in /proc/net/igmp holds the group.
+std::set<std::string> InterfacesJoined(const char* group) {
+  // Each group is printed as its address in network order read as one host-order number.
+  char wanted[16];
+  std::snprintf(wanted, sizeof wanted, "%08X", platform::InetAddr(group));
+  std::set<std::string> devices;
+  std::ifstream table("/proc/net/igmp");
+  std::string line;
+  std::string device;
+  while (std::getline(table, line)) {
+    if (line.empty()) continue;
+    if (line[0] != '\t') {  // "Idx\tDevice    : Count ..." starts each interface's list
+      const std::size_t tab = line.find('\t');
+      const std::size_t colon = line.find(':');
+      device = tab == std::string::npos || colon == std::string::npos ? std::string()
+                                                                       : line.substr(tab + 1, colon - tab - 1);
+      device.erase(device.find_last_not_of(' ') + 1);
+      continue;
+    }
+    if (line.find(wanted) != std::string::npos) devices.insert(device);
+  }
+  return devices;
+}
+
+bool Closed(platform::SocketHandle socket) { return fcntl(static_cast<int>(socket), F_GETFD) < 0 && errno == EBADF; }
+
+// A host with two cards (tun devices here) beside the loopback, in a private network namespace.
+int JoinChild() {
+  if (!test_support::EnterPrivateNetwork(true) || !test_support::AddPrivateInterface("cvjoin0", "10.77.1.1") ||
+      !test_support::AddPrivateInterface("cvjoin1", "10.77.2.1")) {
+    return test_support::kChildCannotRun;
+  }
+  if (JoinGroupOnInterfaces("udp://239.77.0.1:5601", "") != 0 || !InterfacesJoined(kGroup).empty()) {
+    return kBadUrlJoined;
+  }
+
+  // No address in the interface text: every card but the loopback.
+  platform::SocketHandle socket = JoinGroupOnInterfaces(kUrl, "");
+  if (socket == 0) return kNothingOpened;
+  if (InterfacesJoined(kGroup) != std::set<std::string>{"cvjoin0", "cvjoin1"}) return kEveryInterfaceWrong;
+  const platform::SocketHandle every = socket;
+  LeaveGroupOnInterfaces(kUrl, "", socket);
+  if (socket != 0 || !Closed(every)) return kSocketLeftOpen;
+  if (!InterfacesJoined(kGroup).empty()) return kMembershipsLeft;
+
+  // An address: that card only.
+  socket = JoinGroupOnInterfaces(kUrl, "10.77.2.1");
+  if (socket == 0) return kNothingOpened;
+  if (InterfacesJoined(kGroup) != std::set<std::string>{"cvjoin1"}) return kOneInterfaceWrong;
+  LeaveGroupOnInterfaces(kUrl, "10.77.2.1", socket);
+  if (socket != 0 || !InterfacesJoined(kGroup).empty()) return kMembershipsLeft;
+
+  // The loopback named by its address: joined there, and the group's datagrams arrive on the socket.
+  socket = JoinGroupOnInterfaces(kUrl, "127.0.0.1");
+  if (socket == 0) return kNothingOpened;
+  if (InterfacesJoined(kGroup) != std::set<std::string>{"lo"}) return kLoopbackWrong;
+  platform::Socket sender = platform::CreateUdpSocket();
+  if (!sender.Valid() || !test_support::SetMulticastSender(sender.Get(), platform::InetAddr("127.0.0.1"), 1) ||
+      !test_support::SendTo(sender.Get(), "channel", 7, platform::InetAddr(kGroup), kPort)) {
+    return kSenderFailed;
+  }
+  char buffer[16];
+  if (test_support::WaitReadable(socket, 1000) != 1 || platform::Receive(socket, buffer, sizeof buffer) != 7) {
+    return kNotDelivered;
+  }
+  LeaveGroupOnInterfaces(kUrl, "127.0.0.1", socket);
+  if (socket != 0 || !InterfacesJoined(kGroup).empty()) return kMembershipsLeft;
+  return kPassed;
+}
+
+TEST(GroupJoinPosixTest, JoinsAndLeavesOnOneInterfaceOrOnEvery) {
+  const int result = test_support::ExitCodeOfChild(JoinChild);
+  if (result == test_support::kChildCannotRun) GTEST_SKIP() << "no private network namespace with tun devices here";
+  EXPECT_EQ(result, kPassed);
+}
+
+}  // namespace
