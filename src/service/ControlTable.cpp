@@ -40,7 +40,7 @@ std::vector<PumpStep> ControlSteps(std::uint32_t currentState, std::uint32_t cod
   return {PumpStep::ControlHook};
 }
 
-std::vector<PumpStep> ExecuteFailedSteps() { return {PumpStep::ReportFailed, PumpStep::EndThreads}; }
+std::vector<PumpStep> ExecuteFailedSteps() { return {PumpStep::ReportFailed, PumpStep::AwaitWorkerThenEnd}; }
 
 std::uint32_t ReportedState(PumpStep step) {
   switch (step) {

@@ -24,6 +24,9 @@ enum class PumpStep {
   SuspendWorker,
   ResumeWorker,
   EndThreads,  // the worker ends, and the pump after this step
+  // The failed worker is on its way out by itself: the pump waits for it (forcing it could catch it
+  // inside a lock of the runtime's), then ends.
+  AwaitWorkerThenEnd,
 };
 
 // The steps for a control code, in order. Pause acts only on a running service and continue only on a

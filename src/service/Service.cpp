@@ -133,6 +133,10 @@ bool ServiceObject::Perform(const std::vector<PumpStep>& steps, std::uint32_t co
         worker_.Terminate();
         pumpEnded_ = true;
         return false;
+      case PumpStep::AwaitWorkerThenEnd:
+        worker_.WaitUntilEnded();
+        pumpEnded_ = true;
+        return false;
       default:
         ReportStatus(ReportedState(step), 0, 0);
         break;

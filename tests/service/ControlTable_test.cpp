@@ -104,7 +104,7 @@ TEST(ControlTableTest, StatusRecordRules) {
   EXPECT_EQ(status.serviceType, kServiceOwnProcessInteractive);
   status = NextStatus(status, kAllControls, kServiceRunning, 0, 0, 0);
   EXPECT_EQ(status.controlsAccepted, kAllControls);
-  EXPECT_EQ(ExecuteFailedSteps(), (std::vector<PumpStep>{S::ReportFailed, S::EndThreads}));
+  EXPECT_EQ(ExecuteFailedSteps(), (std::vector<PumpStep>{S::ReportFailed, S::AwaitWorkerThenEnd}));
   status = NextStatus(status, kAllControls, ReportedState(S::ReportFailed), kServiceSpecificError, 0, 1);
   EXPECT_EQ(status.currentState, kServiceStopped);
   EXPECT_EQ(status.win32ExitCode, kServiceSpecificError);
