@@ -87,6 +87,8 @@ void RelayStream(ClientThread& client) {
     return;
   }
   const platform::SocketHandle clientSocket = client.clientSocket.Get();
+  // Each send carries all that came in one beat; Nagle's algorithm would only hold it back until the
+  // client's delayed acknowledgement (tens of milliseconds).
   platform::SetNoDelay(clientSocket, true);
   platform::SetSendTimeout(clientSocket, kClientSendTimeoutMilliseconds);
   SendReply(client, 200);
