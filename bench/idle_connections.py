@@ -33,7 +33,8 @@ import sys
 import tempfile
 import time
 
-INSIDE_MARK = "CORVANE_IDLE_NETNS"
+from private_network import enter_private_network, prepare_loopback
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 WINE = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/lib/wine/wineserver64"
@@ -55,32 +56,6 @@ def parse_arguments():
                                          "corvane.exe" if arguments.wine else "corvane")
     arguments.corvane = os.path.abspath(arguments.corvane)
     return arguments
-
-
-def enter_private_network():
-    """Re-runs this script under unshare --net unless it already runs in the namespace it made."""
-    here = os.readlink("/proc/self/ns/net")
-    if os.environ.get(INSIDE_MARK) and os.environ[INSIDE_MARK] != here:
-        return
-    if os.geteuid() != 0:
-        sys.exit("idle_connections: must run as root (it creates its own network namespace)")
-    env = dict(os.environ, **{INSIDE_MARK: here})
-    os.execvpe("unshare", ["unshare", "--net", "--", sys.executable] + sys.argv, env)
-
-
-def prepare_loopback():
-    here = os.readlink("/proc/self/ns/net")
-    try:
-        first = os.readlink("/proc/1/ns/net")
-    except OSError:  # some containers hide it; the namespace we started in is compared as well
-        first = None
-    if here in (first, os.environ[INSIDE_MARK]):
-        sys.exit("idle_connections: refusing to run in the namespace it was started in")
-    subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
-    links = subprocess.run(["ip", "-o", "link", "show"], check=True, capture_output=True, text=True).stdout
-    names = [line.split(":")[1].strip() for line in links.splitlines() if line.strip()]
-    if names != ["lo"]:
-        sys.exit("idle_connections: the namespace has interfaces other than lo: %s" % names)
 
 
 def raise_descriptor_limit(connections):
@@ -230,8 +205,8 @@ def main():
     arguments = parse_arguments()
     if not os.path.isfile(arguments.corvane):
         sys.exit("idle_connections: no program at " + arguments.corvane)
-    enter_private_network()
-    prepare_loopback()
+    enter_private_network("idle_connections")
+    prepare_loopback("idle_connections")
     print(measure(arguments, raise_descriptor_limit(arguments.limit)), flush=True)
 
 

@@ -1,6 +1,7 @@
 """The live transcoder on Linux with the system's libvlc: the proxy hands a request over, the client follows the
-302 and receives the channel re-encoded; a refused profile leaves the transcoder ready for the next request; the
-tuner switch reaches a stand-in viewer window; the close ends the transcoder and leaves no configuration file."""
+302 and receives the channel re-encoded (or only re-packed); a refused profile leaves the transcoder ready for the next
+request; the tuner switch reaches a stand-in viewer window; the idle check stops a stream nobody watches; the close
+ends the transcoder and leaves the configuration file as it found it."""
 import json
 import os
 import shutil
@@ -17,8 +18,9 @@ from corvane_harness import (WINDOWS, Client, Proxy, check_private_network, free
 
 GROUP, GROUP_PORT = "239.255.61.1", 5061
 SOURCE_WIDTH = 640
-PROFILE = "mux=ts,vcodec=mp2v,vb=2048,scale=0.5,acodec=mpga,ab=192,channels=2"
+RE_ENCODING_PROFILE = "mux=ts,vcodec=mp2v,vb=2048,scale=0.5,acodec=mpga,ab=192,channels=2"
 RUNTIME = None
+SOURCE = None
 
 
 def setUpModule():
@@ -35,9 +37,20 @@ def setUpModule():
     # The windows of this run live in a runtime folder of its own, apart from any other copy on the machine.
     RUNTIME = tempfile.mkdtemp(prefix="corvane-runtime-")
     os.environ["XDG_RUNTIME_DIR"] = RUNTIME
+    global SOURCE
+    SOURCE = subprocess.Popen(
+        ["ffmpeg", "-nostdin", "-loglevel", "error", "-re",
+         "-f", "lavfi", "-i", "testsrc=size=%dx360:rate=25" % SOURCE_WIDTH,
+         "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000",
+         "-c:v", "mpeg2video", "-b:v", "2M", "-c:a", "mp2", "-f", "mpegts",
+         "udp://%s:%d?ttl=1&localaddr=127.0.0.1&pkt_size=1316" % (GROUP, GROUP_PORT)],
+        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
 
 
 def tearDownModule():
+    if SOURCE:
+        SOURCE.kill()
+        SOURCE.wait()
     if RUNTIME:
         shutil.rmtree(RUNTIME, ignore_errors=True)
 
@@ -116,24 +129,25 @@ def transcoder_pids(exe):
     return pids
 
 
-class TranscoderTest(unittest.TestCase):
+class TranscoderCase(unittest.TestCase):
+    """A proxy of its own with transcoding on; the transcoder it starts is closed at the end."""
+    PROFILE = ""
+    CONFIG = None  # what the libvlc configuration file beside the program holds before the transcoder starts
 
     @classmethod
     def setUpClass(cls):
         cls.port = free_tcp_port()
-        cls.source = subprocess.Popen(
-            ["ffmpeg", "-nostdin", "-loglevel", "error", "-re",
-             "-f", "lavfi", "-i", "testsrc=size=%dx360:rate=25" % SOURCE_WIDTH,
-             "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000",
-             "-c:v", "mpeg2video", "-b:v", "2M", "-c:a", "mp2", "-f", "mpegts",
-             "udp://%s:%d?ttl=1&localaddr=127.0.0.1&pkt_size=1316" % (GROUP, GROUP_PORT)],
-            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
-        cls.addClassCleanup(cls.source.wait)
-        cls.addClassCleanup(cls.source.kill)
-        cls.proxy = Proxy(settings_text(port=cls.port, transcoder="1", profile="mux=nosuchmuxer"))
+        cls.proxy = Proxy(settings_text(port=cls.port, transcoder="1", profile=cls.PROFILE))
+        if cls.CONFIG is not None:
+            with open(cls.config_file(), "wb") as file:
+                file.write(cls.CONFIG)
         cls.addClassCleanup(cls.end_programs)
         cls.proxy.start("/user", "/cons")
         cls.proxy.wait_listening(cls.port)
+
+    @classmethod
+    def config_file(cls):
+        return os.path.join(cls.proxy.folder, "corvane.Vlc.ini")
 
     @classmethod
     def end_programs(cls):
@@ -185,6 +199,30 @@ class TranscoderTest(unittest.TestCase):
                 data += chunk
         return data
 
+    def close_transcoder(self):
+        self.assertEqual(window_exchange("CorvaneVlcWndClass", b"C"), b"")
+        deadline = time.monotonic() + 15
+        while transcoder_pids(self.proxy.exe) and time.monotonic() < deadline:
+            time.sleep(0.1)
+        self.assertEqual(transcoder_pids(self.proxy.exe), [])
+
+    def probe(self, data):
+        """The streams ffprobe finds in an HTTP reply's body, as (codec type, codec name, width)."""
+        head, _, body = data.partition(b"\r\n\r\n")
+        self.assertTrue(head.startswith(b"HTTP/1."), data[:200])
+        self.assertGreater(len(body), 100000)
+        with tempfile.NamedTemporaryFile(suffix=".ts") as capture:
+            capture.write(body)
+            capture.flush()
+            probe = subprocess.run(["ffprobe", "-v", "error", "-show_entries", "stream=codec_type,codec_name,width",
+                                    "-of", "json", capture.name], capture_output=True, timeout=60)
+        streams = json.loads(probe.stdout or b"{}").get("streams", [])
+        return sorted((s.get("codec_type"), s.get("codec_name"), s.get("width")) for s in streams)
+
+
+class TranscoderTest(TranscoderCase):
+    PROFILE = "mux=nosuchmuxer"
+
     def test_a_refused_profile_then_a_stream_that_ffprobe_reads_then_the_close(self):
         # A muxer libvlc does not know: the hand-off still redirects, the stream gives nothing, the process stays.
         reply, location, messages = self.hand_off("/udp/%s:%d" % (GROUP, GROUP_PORT))
@@ -200,24 +238,12 @@ class TranscoderTest(unittest.TestCase):
 
         # The profile is read for every request: the next one replaces the stream with a working one.
         with open(self.proxy.settings_file, "wb") as file:
-            file.write(settings_text(port=self.port, transcoder="1", profile=PROFILE))
+            file.write(settings_text(port=self.port, transcoder="1", profile=RE_ENCODING_PROFILE))
         reply, location, messages = self.hand_off("/udp/%s:%d" % (GROUP, GROUP_PORT))
         self.assertTrue(reply.startswith(b"HTTP/1.0 302 "), reply)
         self.assertNotIn("] Transcoder not running, starting", messages)
-        data = self.receive_stream(self.port + 1, 8)
-        head, _, body = data.partition(b"\r\n\r\n")
-        self.assertTrue(head.startswith(b"HTTP/1."), data[:200])
-        self.assertGreater(len(body), 100000)
-        with tempfile.NamedTemporaryFile(suffix=".ts") as capture:
-            capture.write(body)
-            capture.flush()
-            probe = subprocess.run(["ffprobe", "-v", "error", "-show_entries", "stream=codec_type,codec_name,width",
-                                    "-of", "json", capture.name], capture_output=True, timeout=60)
-        streams = json.loads(probe.stdout or b"{}").get("streams", [])
-        video = [s for s in streams if s.get("codec_type") == "video"]
-        audio = [s for s in streams if s.get("codec_type") == "audio"]
-        self.assertEqual([(s["codec_name"], s["width"]) for s in video], [("mpeg2video", SOURCE_WIDTH // 2)], streams)
-        self.assertEqual([s["codec_name"] for s in audio], ["mp2"], streams)
+        self.assertEqual(self.probe(self.receive_stream(self.port + 1, 8)),
+                         [("audio", "mp2", None), ("video", "mpeg2video", SOURCE_WIDTH // 2)])
 
         # The tuner group: handed over as well, and the viewer gets tens, then units.
         viewer = ViewerStandIn()
@@ -230,16 +256,36 @@ class TranscoderTest(unittest.TestCase):
         self.assertEqual(viewer.messages, [1358, 1356])
 
         # The close ends the process, and the configuration file libvlc was given does not stay behind.
-        self.assertEqual(window_exchange("CorvaneVlcWndClass", b"C"), b"")
-        deadline = time.monotonic() + 15
-        while transcoder_pids(self.proxy.exe) and time.monotonic() < deadline:
-            time.sleep(0.1)
-        self.assertEqual(transcoder_pids(self.proxy.exe), [])
-        self.assertFalse(os.path.exists(os.path.join(self.proxy.folder, "corvane.Vlc.ini")))
+        self.close_transcoder()
+        self.assertFalse(os.path.exists(self.config_file()))
 
     def test_the_tuner_switch_without_a_viewer_says_so(self):
         _, _, messages = self.hand_off("/udp/tv:7")
         self.assertIn("] Error, Fly2000TV not found", messages)
+
+
+class PassThroughTest(TranscoderCase):
+    """The profile "mux=ts" only re-packs the channel; a configuration file of the user's survives the transcoder."""
+    PROFILE = "mux=ts"
+    CONFIG = b"# the user's own libvlc settings\nvolume-step=12\n"
+
+    def test_the_channel_unchanged_then_the_idle_check_then_the_close(self):
+        _, location, _ = self.hand_off("/udp/%s:%d" % (GROUP, GROUP_PORT))
+        self.assertEqual(location, "http://127.0.0.1:%d/" % (self.port + 1))
+        self.assertEqual(self.probe(self.receive_stream(self.port + 1, 6)),
+                         [("audio", "mp2", None), ("video", "mpeg2video", SOURCE_WIDTH)])
+
+        # Nobody watches any more: within two idle checks the stream stops and the request field is emptied.
+        deadline = time.monotonic() + 60
+        while window_exchange("CorvaneVlcWndClass", b"G") != b"" and time.monotonic() < deadline:
+            time.sleep(0.5)
+        self.assertEqual(window_exchange("CorvaneVlcWndClass", b"G"), b"")
+        self.assertTrue(any("Nobody watches port %d, stream stopped" % (self.port + 1) in line
+                            for line in self.proxy.lines), self.proxy.describe())
+
+        self.close_transcoder()
+        with open(self.config_file(), "rb") as file:
+            self.assertEqual(file.read(), self.CONFIG)
 
 
 if __name__ == "__main__":
