@@ -188,6 +188,26 @@ void OnConnected(const ClientPlan& plan, Conn& c, int ep) {
   SetEvents(ep, c, EPOLLIN | EPOLLRDHUP);
 }
 
+void StartConnection(const ClientPlan& plan, Conn& c, int ep) {
+  c.fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (c.fd < 0) {
+    c.stats->error = std::string("socket: ") + std::strerror(errno);
+    return;
+  }
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_addr.s_addr = plan.relayAddress;
+  to.sin_port = htons(plan.relayPort);
+  if (connect(c.fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0 && errno != EINPROGRESS) {
+    Fail(c, ep, std::string("connect: ") + std::strerror(errno));
+    return;
+  }
+  epoll_event ev{};
+  ev.events = EPOLLOUT;
+  ev.data.ptr = &c;
+  epoll_ctl(ep, EPOLL_CTL_ADD, c.fd, &ev);
+}
+
 }  // namespace
 
 std::uint64_t ClientStats::CountSeen(std::uint64_t first, std::uint64_t end) const {
@@ -205,33 +225,26 @@ void RunClients(const ClientPlan& plan, std::atomic<std::uint64_t>& bodyBytes, C
     ClientStats& s = result.clients[i];
     s.group = i / plan.clientsPerGroup;
     s.slow = s.group == 0 && i % plan.clientsPerGroup < plan.slowClients;
+    s.late = plan.lateJoinNs != 0 && count > 1 && i == plan.clientsPerGroup - 1;
     Conn& c = conns[i];
     c.stats = &s;
     c.buf.resize(kBuffer);
     c.bytesPerNs = plan.slowFraction * plan.mbitPerGroup * 1e6 / 8.0 / 1e9;
-    c.fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (c.fd < 0) {
-      s.error = std::string("socket: ") + std::strerror(errno);
-      continue;
-    }
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = plan.relayAddress;
-    to.sin_port = htons(plan.relayPort);
-    if (connect(c.fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0 && errno != EINPROGRESS) {
-      Fail(c, ep, std::string("connect: ") + std::strerror(errno));
-      continue;
-    }
-    epoll_event ev{};
-    ev.events = EPOLLOUT;
-    ev.data.ptr = &c;
-    epoll_ctl(ep, EPOLL_CTL_ADD, c.fd, &ev);
+    if (s.late) continue;
+    StartConnection(plan, c, ep);
   }
-
   std::vector<epoll_event> events(256);
+  Conn* late = nullptr;
+  for (std::size_t i = 0; i < conns.size(); ++i) {
+    if (result.clients[i].late) late = &conns[i];
+  }
   for (;;) {
     std::uint64_t now = NowNs();
     if (now >= plan.stopNs) break;
+    if (late != nullptr && now >= plan.lateJoinNs) {
+      StartConnection(plan, *late, ep);
+      late = nullptr;
+    }
     bool anyThrottled = false;
     for (Conn& c : conns) {
       if (!c.throttled || c.fd < 0) continue;
@@ -242,7 +255,7 @@ void RunClients(const ClientPlan& plan, std::atomic<std::uint64_t>& bodyBytes, C
         anyThrottled = true;
       }
     }
-    int timeoutMs = anyThrottled ? 1 : 20;
+    int timeoutMs = anyThrottled || late != nullptr ? 1 : 20;
     timeoutMs = static_cast<int>(std::min<std::uint64_t>(timeoutMs, (plan.stopNs - now) / 1000000 + 1));
     int n = epoll_wait(ep, events.data(), static_cast<int>(events.size()), timeoutMs);
     for (int i = 0; i < n; ++i) {

@@ -21,11 +21,15 @@ struct ClientPlan {
   std::uint64_t windowStartNs = 0;
   std::uint64_t windowEndNs = 0;
   std::uint64_t stopNs = 0;
+  // When not 0 and there is more than one client, the last client of group 0 connects at this time instead
+  // of with the others: a viewer tuning in to a channel that others watch already.
+  std::uint64_t lateJoinNs = 0;
 };
 
 struct ClientStats {
   unsigned group = 0;
   bool slow = false;
+  bool late = false;  // the viewer tuning in (ClientPlan::lateJoinNs)
   bool gotHeader = false;
   bool closedByRelay = false;
   std::string error;  // empty while all went well
@@ -56,7 +60,7 @@ struct ClientsResult {
   std::vector<std::uint32_t> slowLatencyUs;  // slow clients, same
 };
 
-// Connects every client at once, requests its group and reads until plan.stopNs.
+// Connects every client at once (the late one at its time), requests its group and reads until plan.stopNs.
 // bodyBytes is raised as body bytes arrive, for a reader on another thread.
 void RunClients(const ClientPlan& plan, std::atomic<std::uint64_t>& bodyBytes, ClientsResult& result);
 

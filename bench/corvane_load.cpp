@@ -157,6 +157,7 @@ int main(int argc, char** argv) {
   load.windowStartNs = send.windowStartNs;
   load.windowEndNs = send.windowEndNs;
   load.stopNs = send.stopNs + 200000000;  // a last look for datagrams still in flight
+  load.lateJoinNs = send.startNs + SecondsToNs(o.warmup / 2);
 
   bench::StallMonitor stalls;
   stalls.Start();
@@ -193,6 +194,7 @@ int main(int argc, char** argv) {
   std::uint64_t slowLost = 0, slowExpected = 0;
   unsigned ok = 0, failed = 0, closed = 0;
   std::vector<std::uint32_t> firstByteUs;
+  double lateFirstByteMs = -1;
   for (const bench::ClientStats& c : got.clients) {
     const bench::GroupWindow& w = sent.windows[c.group];
     std::uint64_t want = w.endSeq - w.firstSeq;
@@ -211,7 +213,8 @@ int main(int argc, char** argv) {
     if (c.gotHeader) ++ok;
     if (!c.gotHeader || (!c.error.empty() && !c.closedByRelay)) ++failed;
     if (c.closedByRelay) ++closed;
-    if (c.firstByteNs) firstByteUs.push_back(static_cast<std::uint32_t>((c.firstByteNs - c.getNs) / 1000));
+    if (c.firstByteNs && c.late) lateFirstByteMs = static_cast<double>(c.firstByteNs - c.getNs) / 1e6;
+    if (c.firstByteNs && !c.late) firstByteUs.push_back(static_cast<std::uint32_t>((c.firstByteNs - c.getNs) / 1000));
   }
 
   double gb = static_cast<double>(bytes1 - bytes0) / 1e9;
@@ -257,7 +260,8 @@ int main(int argc, char** argv) {
   if (o.slow)
     std::printf("  slow clients: lost %llu of %llu, latency p50 %.1f ms\n", static_cast<unsigned long long>(slowLost),
                 static_cast<unsigned long long>(slowExpected), slowP50);
-  std::printf("  latency p50 %.3f ms, p99 %.3f ms; first byte p50 %.3f ms, max %.3f ms\n", p50, p99, fbP50, fbMax);
+  std::printf("  latency p50 %.3f ms, p99 %.3f ms; first byte p50 %.3f ms, max %.3f ms; tuning in %.3f ms\n", p50, p99,
+              fbP50, fbMax, lateFirstByteMs);
   std::printf("  relay: %.2f CPU s for %.3f GB = %.2f s/GB; PSS %.1f MiB; %.3f context switches per datagram\n", cpu,
               gb, cpuPerGb, pssMiB, switchesPerDatagram);
   std::printf("  sender thread: %.1f%% of a CPU\n", senderPct);
@@ -268,14 +272,14 @@ int main(int argc, char** argv) {
               stallCount ? " STALLED" : "");
   std::printf("RESULT label=%s lost=%llu expected=%llu dup=%llu reord=%llu foreign=%llu badframes=%llu "
               "slow_lost=%llu slow_expected=%llu cpu_s=%.3f gb=%.4f cpu_s_per_gb=%.3f p50_ms=%.3f p99_ms=%.3f "
-              "fb_p50_ms=%.3f fb_max_ms=%.3f pss_mib=%.2f stalls=%u clients_ok=%u clients_failed=%u "
+              "fb_p50_ms=%.3f fb_max_ms=%.3f fb_late_ms=%.3f pss_mib=%.2f stalls=%u clients_ok=%u clients_failed=%u "
               "closed=%u send_errors=%llu skipped_ms=%.1f load_cpus=%.2f other_cpus=%.2f steal_cpus=%.2f "
               "cs_per_dgram=%.3f sender_cpu_pct=%.1f\n",
               o.label.c_str(), static_cast<unsigned long long>(lost), static_cast<unsigned long long>(expected),
               static_cast<unsigned long long>(dup), static_cast<unsigned long long>(reord),
               static_cast<unsigned long long>(foreign), static_cast<unsigned long long>(bad),
               static_cast<unsigned long long>(slowLost), static_cast<unsigned long long>(slowExpected), cpu, gb,
-              cpuPerGb, p50, p99, fbP50, fbMax, pssMiB, stallCount, ok, failed, closed,
+              cpuPerGb, p50, p99, fbP50, fbMax, lateFirstByteMs, pssMiB, stallCount, ok, failed, closed,
               static_cast<unsigned long long>(sent.sendErrors), sent.skippedMs, selfCpu, others, steal,
               switchesPerDatagram, senderPct);
   return 0;

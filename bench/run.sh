@@ -288,8 +288,8 @@ fmt() {  # number with the given decimals, or "-" for a missing or negative figu
   echo "BUSY-MACHINE: other processes kept more than 0.3 CPUs busy during the runs; those figures are suspect."
   echo "send CPU%: the sending thread (with the kernel's delivery to every receiving socket); cs/dgram: the relay's"
   echo "context switches per datagram delivered to a client."
-  printf '%-14s %-15s %-16s %5s %9s %7s %9s %8s %8s %8s %8s %9s %8s %s\n' relay point lost dup reordered foreign \
-    "CPU s/GB" "p50 ms" "p99 ms" "1st B ms" "PSS MiB" "send CPU%" cs/dgram stalls
+  printf '%-14s %-15s %-16s %5s %9s %7s %9s %8s %8s %8s %8s %8s %9s %8s %s\n' relay point lost dup reordered foreign \
+    "CPU s/GB" "p50 ms" "p99 ms" "1st B ms" "tune-in" "PSS MiB" "send CPU%" cs/dgram stalls
   for ((p = 0; p < ${#POINTS}; p++)); do
     point=${POINTS:p:1}
     for relay in $RELAYS; do
@@ -311,11 +311,12 @@ fmt() {  # number with the given decimals, or "-" for a missing or negative figu
       if awk -v x="$others" 'BEGIN { exit !(x != "-" && x + 0 > 0.3) }'; then
         notes+=" BUSY-MACHINE(others-$others-CPUs)"
       fi
-      printf '%-14s %-15s %-16s %5s %9s %7s %9s %8s %8s %8s %8s %9s %8s %s%s\n' "$relay" "$(point_title "$point")" "$lost" \
+      printf '%-14s %-15s %-16s %5s %9s %7s %9s %8s %8s %8s %8s %8s %9s %8s %s%s\n' "$relay" "$(point_title "$point")" "$lost" \
         "$(fmt "$(median "$relay" "$point" dup)" 0)" "$(fmt "$(median "$relay" "$point" reord)" 0)" \
         "$(fmt "$(median "$relay" "$point" foreign)" 0)" "$(fmt "$(median "$relay" "$point" cpu_s_per_gb)" 1)" \
         "$(fmt "$(median "$relay" "$point" p50_ms)" 3)" "$(fmt "$(median "$relay" "$point" p99_ms)" 3)" \
-        "$(fmt "$(median "$relay" "$point" fb_p50_ms)" 2)" "$(fmt "$(median "$relay" "$point" pss_mib)" 1)" \
+        "$(fmt "$(median "$relay" "$point" fb_p50_ms)" 2)" "$(fmt "$(median "$relay" "$point" fb_late_ms)" 2)" \
+        "$(fmt "$(median "$relay" "$point" pss_mib)" 1)" \
         "$(fmt "$(median "$relay" "$point" sender_cpu_pct)" 1)" "$(fmt "$(median "$relay" "$point" cs_per_dgram)" 3)" \
         "$stalls" "$notes"
     done
