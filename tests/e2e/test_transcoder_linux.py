@@ -12,7 +12,7 @@ import threading
 import time
 import unittest
 
-from corvane_harness import (WINDOWS, Client, Proxy, check_private_network, free_tcp_port, require_program,
+from corvane_harness import (WINDOWS, Proxy, check_private_network, free_tcp_port, hand_off, require_program,
                              settings_text)
 
 GROUP, GROUP_PORT = "239.255.61.1", 5061
@@ -145,21 +145,6 @@ class TranscoderTest(unittest.TestCase):
             os.kill(pid, 9)
         cls.proxy.remove()
 
-    def hand_off(self, path):
-        """Asks the proxy for path; returns the redirect location and the connection's log lines."""
-        start = len(self.proxy.messages())
-        with Client(self.port, timeout=30) as client:
-            client.send(b"GET %s HTTP/1.0\r\nHost: 127.0.0.1:%d\r\n\r\n" % (path.encode(), self.port))
-            reply = client.receive_until_closed(timeout=30)
-        self.proxy.wait_message(r"\] Connection closed, thread terminated$", timeout=30, start=start)
-        location = None
-        for line in reply.split(b"\r\n"):
-            if line.startswith(b"Location: "):
-                location = line[len(b"Location: "):].decode()
-        # The connection's lines without their "[handle, address" prefix.
-        messages = ["]" + m.split("]", 1)[1] for m in self.proxy.messages()[start:] if m.startswith("[")]
-        return reply, location, messages
-
     def receive_stream(self, port, seconds):
         """What the transcoder's HTTP output sends in the given time, waiting for it to listen first."""
         deadline = time.monotonic() + 15
@@ -187,7 +172,7 @@ class TranscoderTest(unittest.TestCase):
 
     def test_a_refused_profile_then_a_stream_that_ffprobe_reads_then_the_close(self):
         # A muxer libvlc does not know: the hand-off still redirects, the stream gives nothing, the process stays.
-        reply, location, messages = self.hand_off("/udp/%s:%d" % (GROUP, GROUP_PORT))
+        reply, location, messages = hand_off(self.proxy, self.port, "/udp/%s:%d" % (GROUP, GROUP_PORT))
         self.assertTrue(reply.startswith(b"HTTP/1.0 302 "), reply)
         self.assertEqual(location, "http://127.0.0.1:%d/" % (self.port + 1))
         self.assertIn("] Transcoder not running, starting", messages)
@@ -201,7 +186,7 @@ class TranscoderTest(unittest.TestCase):
         # The profile is read for every request: the next one replaces the stream with a working one.
         with open(self.proxy.settings_file, "wb") as file:
             file.write(settings_text(port=self.port, transcoder="1", profile=PROFILE))
-        reply, location, messages = self.hand_off("/udp/%s:%d" % (GROUP, GROUP_PORT))
+        reply, location, messages = hand_off(self.proxy, self.port, "/udp/%s:%d" % (GROUP, GROUP_PORT))
         self.assertTrue(reply.startswith(b"HTTP/1.0 302 "), reply)
         self.assertNotIn("] Transcoder not running, starting", messages)
         data = self.receive_stream(self.port + 1, 8)
@@ -222,7 +207,7 @@ class TranscoderTest(unittest.TestCase):
         # The tuner group: handed over as well, and the viewer gets tens, then units.
         viewer = ViewerStandIn()
         self.addCleanup(viewer.close)
-        _, _, messages = self.hand_off("/udp/tv:42")
+        _, _, messages = hand_off(self.proxy, self.port, "/udp/tv:42")
         self.assertIn("] Switch Fly2000TV to ch.42", messages)
         deadline = time.monotonic() + 5
         while len(viewer.messages) < 2 and time.monotonic() < deadline:
@@ -238,7 +223,7 @@ class TranscoderTest(unittest.TestCase):
         self.assertFalse(os.path.exists(os.path.join(self.proxy.folder, "corvane.Vlc.ini")))
 
     def test_the_tuner_switch_without_a_viewer_says_so(self):
-        _, _, messages = self.hand_off("/udp/tv:7")
+        _, _, messages = hand_off(self.proxy, self.port, "/udp/tv:7")
         self.assertIn("] Error, Fly2000TV not found", messages)
 
 

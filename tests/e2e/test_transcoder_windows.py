@@ -14,7 +14,7 @@ import threading
 import time
 import unittest
 
-from corvane_harness import SLOW, WINDOWS, WINE, Client, Proxy, free_tcp_port, require_program, settings_text
+from corvane_harness import SLOW, WINDOWS, WINE, Proxy, free_tcp_port, hand_off, require_program, settings_text
 
 TOOL = os.environ.get("CORVANE_WINDOW_TOOL", "")
 STAND_IN = os.environ.get("CORVANE_STAND_IN_VLC", "")
@@ -94,20 +94,6 @@ class TranscoderWindowsTest(unittest.TestCase):
         self.proxy.start("/user", "/cons")
         self.proxy.wait_listening(self.port)
 
-    def hand_off(self, path):
-        """Asks the proxy for path; returns the reply, the redirect location and the connection's log lines."""
-        start = len(self.proxy.messages())
-        with Client(self.port, timeout=60 * SLOW) as client:
-            client.send(b"GET %s HTTP/1.0\r\nHost: 127.0.0.1:%d\r\n\r\n" % (path.encode(), self.port))
-            reply = client.receive_until_closed(timeout=60 * SLOW)
-        self.proxy.wait_message(r"\] Connection closed, thread terminated$", timeout=30, start=start)
-        location = None
-        for line in reply.split(b"\r\n"):
-            if line.startswith(b"Location: "):
-                location = line[len(b"Location: "):].decode()
-        messages = ["]" + m.split("]", 1)[1] for m in self.proxy.messages()[start:] if m.startswith("[")]
-        return reply, location, messages
-
     def recorded(self):
         try:
             with open(self.record, encoding="latin-1") as file:
@@ -119,7 +105,7 @@ class TranscoderWindowsTest(unittest.TestCase):
         # A program that cannot be started gives no window: the client gets the 400.
         hidden = self.proxy.exe + ".away"
         os.rename(self.proxy.exe, hidden)
-        reply, location, messages = self.hand_off("/udp/%s:%d" % (GROUP, GROUP_PORT))
+        reply, location, messages = hand_off(self.proxy, self.port, "/udp/%s:%d" % (GROUP, GROUP_PORT))
         os.rename(hidden, self.proxy.exe)
         self.assertTrue(reply.startswith(b"HTTP/1.0 400 "), reply)
         self.assertIsNone(location)
@@ -129,11 +115,11 @@ class TranscoderWindowsTest(unittest.TestCase):
 
         # Now the program starts; its window comes up after a moment that wine may stretch beyond the proxy's
         # pause, in which case the client gets the 400 once more and the next request finds the window.
-        reply, location, messages = self.hand_off("/udp/%s:%d" % (GROUP, GROUP_PORT))
+        reply, location, messages = hand_off(self.proxy, self.port, "/udp/%s:%d" % (GROUP, GROUP_PORT))
         self.assertIn("] Transcoder not running, starting", messages)
         if reply.startswith(b"HTTP/1.0 400 "):
             self.assertNotEqual(self.tool.wait_for("text " + TRANSCODER_CLASS, lambda a: a != "missing"), "missing")
-            reply, location, messages = self.hand_off("/udp/%s:%d" % (GROUP, GROUP_PORT))
+            reply, location, messages = hand_off(self.proxy, self.port, "/udp/%s:%d" % (GROUP, GROUP_PORT))
             self.assertNotIn("] Transcoder not running, starting", messages)
         self.assertTrue(reply.startswith(b"HTTP/1.0 302 "), reply)
         self.assertEqual(location, "http://127.0.0.1:%d/" % (self.port + 1))
@@ -159,7 +145,7 @@ class TranscoderWindowsTest(unittest.TestCase):
         # The tuner group: the viewer's window gets tens, then units.
         self.assertEqual(self.tool.command("viewer"), "ready")
         for channel, expected in ((7, "messages 1354 1361"), (42, "messages 1354 1361 1358 1356")):
-            reply, _, messages = self.hand_off("/udp/tv:%d" % channel)
+            reply, _, messages = hand_off(self.proxy, self.port, "/udp/tv:%d" % channel)
             self.assertTrue(reply.startswith(b"HTTP/1.0 302 "), reply)
             self.assertIn("] Switch Fly2000TV to ch.%d" % channel, messages)
             self.assertEqual(self.tool.wait_for("messages", lambda a, e=expected: a == e), expected)
