@@ -153,10 +153,12 @@ class TranscoderWindowsTest(unittest.TestCase):
                          "found tv;42;%d;0.0.0.0;" % (self.port + 1))
         self.assertIn("libvlc_media_new_location i1 dshow://", self.recorded())
 
-        # The close: the transcoder stops the stream, releases libvlc and ends, and the configuration file that
-        # libvlc wrote at its shutdown is gone with it.
+        # The close: the transcoder stops the stream, releases libvlc and ends (the proxy's process stays), and the
+        # configuration file that libvlc wrote at its shutdown is gone with it.
+        self.assertEqual(self.tool.command("processes corvane.exe"), "processes 2")
         self.assertEqual(self.tool.command("close " + TRANSCODER_CLASS), "posted")
-        self.assertEqual(self.tool.wait_for("text " + TRANSCODER_CLASS, lambda a: a == "missing"), "missing")
+        self.assertEqual(self.tool.wait_for("processes corvane.exe", lambda a: a == "processes 1"), "processes 1")
+        self.assertEqual(self.tool.command("text " + TRANSCODER_CLASS), "missing")
         calls = self.recorded()
         self.assertEqual(calls[-2:], ["libvlc_log_close l1", "libvlc_release i1"])
         self.assertFalse(os.path.exists(os.path.join(self.proxy.folder, "corvane.Vlc.ini")))

@@ -4,7 +4,12 @@
 //   close CLASS  posts the window a close: "posted", or "missing"
 //   viewer       makes the viewer's window (class "TMain", title "BrevikFly2000TV") on a thread of its own: "ready"
 //   messages     "messages" and the numbers of the messages the viewer was posted so far, in order
+//   processes EXE  "processes" and how many processes of that program file name run
 //   quit         closes the viewer's window and ends: "bye"
+#include <windows.h>
+
+#include <tlhelp32.h>
+
 #include <cstdint>
 #include <future>
 #include <iostream>
@@ -62,6 +67,19 @@ class Viewer {
   std::vector<std::uint32_t> messages_;
 };
 
+int CountProcesses(const std::string& exeName) {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  int count = 0;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    if (lstrcmpiA(entry.szExeFile, exeName.c_str()) == 0) ++count;
+  }
+  CloseHandle(snapshot);
+  return count;
+}
+
 std::string Answer(const std::string& command, const std::string& argument, Viewer& viewer) {
   if (command == "text") {
     const platform::WindowRef window = platform::FindMessageWindow(argument, std::string());
@@ -74,6 +92,7 @@ std::string Answer(const std::string& command, const std::string& argument, View
   }
   if (command == "viewer") return viewer.Start() ? "ready" : "failed";
   if (command == "messages") return viewer.Messages();
+  if (command == "processes") return "processes " + std::to_string(CountProcesses(argument));
   return "unknown command " + command;
 }
 
