@@ -12,8 +12,8 @@ import threading
 import time
 import unittest
 
-from corvane_harness import (WINDOWS, Proxy, check_private_network, free_tcp_port, hand_off, require_program,
-                             settings_text)
+from corvane_harness import (WINDOWS, Client, Proxy, check_private_network, free_tcp_port, hand_off,
+                             require_program, settings_text)
 
 GROUP, GROUP_PORT = "239.255.61.1", 5061
 SOURCE_WIDTH = 640
@@ -145,6 +145,9 @@ class TranscoderTest(unittest.TestCase):
             os.kill(pid, 9)
         cls.proxy.remove()
 
+    def hand_off(self, path):
+        return hand_off(self.proxy, self.port, path)
+
     def receive_stream(self, port, seconds):
         """What the transcoder's HTTP output sends in the given time, waiting for it to listen first."""
         deadline = time.monotonic() + 15
@@ -172,7 +175,7 @@ class TranscoderTest(unittest.TestCase):
 
     def test_a_refused_profile_then_a_stream_that_ffprobe_reads_then_the_close(self):
         # A muxer libvlc does not know: the hand-off still redirects, the stream gives nothing, the process stays.
-        reply, location, messages = hand_off(self.proxy, self.port, "/udp/%s:%d" % (GROUP, GROUP_PORT))
+        reply, location, messages = self.hand_off("/udp/%s:%d" % (GROUP, GROUP_PORT))
         self.assertTrue(reply.startswith(b"HTTP/1.0 302 "), reply)
         self.assertEqual(location, "http://127.0.0.1:%d/" % (self.port + 1))
         self.assertIn("] Transcoder not running, starting", messages)
@@ -186,7 +189,7 @@ class TranscoderTest(unittest.TestCase):
         # The profile is read for every request: the next one replaces the stream with a working one.
         with open(self.proxy.settings_file, "wb") as file:
             file.write(settings_text(port=self.port, transcoder="1", profile=PROFILE))
-        reply, location, messages = hand_off(self.proxy, self.port, "/udp/%s:%d" % (GROUP, GROUP_PORT))
+        reply, location, messages = self.hand_off("/udp/%s:%d" % (GROUP, GROUP_PORT))
         self.assertTrue(reply.startswith(b"HTTP/1.0 302 "), reply)
         self.assertNotIn("] Transcoder not running, starting", messages)
         data = self.receive_stream(self.port + 1, 8)
@@ -207,7 +210,7 @@ class TranscoderTest(unittest.TestCase):
         # The tuner group: handed over as well, and the viewer gets tens, then units.
         viewer = ViewerStandIn()
         self.addCleanup(viewer.close)
-        _, _, messages = hand_off(self.proxy, self.port, "/udp/tv:42")
+        _, _, messages = self.hand_off("/udp/tv:42")
         self.assertIn("] Switch Fly2000TV to ch.42", messages)
         deadline = time.monotonic() + 5
         while len(viewer.messages) < 2 and time.monotonic() < deadline:
@@ -223,7 +226,7 @@ class TranscoderTest(unittest.TestCase):
         self.assertFalse(os.path.exists(os.path.join(self.proxy.folder, "corvane.Vlc.ini")))
 
     def test_the_tuner_switch_without_a_viewer_says_so(self):
-        _, _, messages = hand_off(self.proxy, self.port, "/udp/tv:7")
+        _, _, messages = self.hand_off("/udp/tv:7")
         self.assertIn("] Error, Fly2000TV not found", messages)
 
 
