@@ -12,8 +12,8 @@ import threading
 import time
 import unittest
 
-from corvane_harness import (WINDOWS, Client, Proxy, check_private_network, free_tcp_port, hand_off,
-                             require_program, settings_text)
+from corvane_harness import (WINDOWS, Proxy, check_private_network, free_tcp_port, hand_off, require_program,
+                             settings_text)
 
 GROUP, GROUP_PORT = "239.255.61.1", 5061
 SOURCE_WIDTH = 640
