@@ -75,14 +75,17 @@ ip link set lo up
 ip route add 224.0.0.0/4 dev lo
 export WINEPREFIX=$wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
-# No display here: wine's null graphics driver still lets the programs make their (hidden) windows.
+# No display here: wine's null graphics driver still lets the programs make their (hidden) windows. A session
+# takes its driver when it starts, so the sessions of wineboot and of the setting are waited out.
+/usr/lib/wine/wineserver64 -w
 /usr/lib/wine/wine64 reg add 'HKCU\\Software\\Wine\\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+/usr/lib/wine/wineserver64 -w
 for preset in linux linux-asan windows-x64; do
   echo "== \$(date +%T) Testing \$preset"
   ctest --preset \$preset -j2 >$logs/test-\$preset.log 2>&1
   grep -E 'tests passed|\\*\\*\\*Failed|\\*\\*\\*Timeout|\\*\\*\\*Exception|Not Run|\\(Failed\\)|\\(Timeout\\)' $logs/test-\$preset.log
 done
-wineserver -k >/dev/null 2>&1 || true
+/usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
 echo "== \$(date +%T) Testing the release files"
 cd $root/tests/package
 CORVANE_DEB=$root/build/dist/corvane_\${version}_amd64.deb python3 ../e2e/run_in_netns.py \\

@@ -3,10 +3,8 @@
 #include "base/ProcessValues.h"
 #include "netutil/HostInfo.h"
 #include "platform/Console.h"
-#include "platform/Registry.h"
 #include "platform/Thread.h"
 #include "startup/Settings.h"
-#include "transcoder/TranscoderRequest.h"
 
 namespace {
 
@@ -21,12 +19,6 @@ void LogLine(const std::string& message) { platform::WriteStandardOutputLine("TR
 std::string ReadTranscoderProfile() {
   const std::string file = SettingsFile();
   return SettingsFileExists(file) ? ReadSettingsLine(file, 5) : std::string();
-}
-
-VlcRegistryValues ReadMachineVlcRegistry() {
-  return ReadVlcRegistryValues([](const std::string& key, const std::string& value) {
-    return platform::ReadRegistryString(platform::RegistryRoot::LocalMachine, key, value);
-  });
 }
 
 }  // namespace
@@ -51,26 +43,32 @@ bool TranscoderHost::StartPlayer() {
 
 void TranscoderHost::Run() { TranscoderWindow->Run(); }
 
+TranscoderStream PlayTranscoderRequest(TVLCPlugin& player, const TranscoderRequest& request,
+                                       const std::string& profile, int level) {
+  TranscoderStream stream;
+  player.Play(kIdleMrl, 0);
+  for (const auto& [name, value] : TranscoderSourceOptions(request, level)) player.SetOption(name, value);
+  stream.chain = TranscoderOutputChain(profile, request.httpPort);
+  player.SetOption("sout", stream.chain);
+  stream.activePort = TranscoderActivePort(request);
+  platform::SleepMilliseconds(kRequestStepPause);
+  stream.mrl = TranscoderSourceMrl(request);
+  player.Play(stream.mrl, 0);
+  player.SetOption("sout-all", "1");
+  platform::SleepMilliseconds(kRequestStepPause);
+  return stream;
+}
+
 void TranscoderHost::OnRequest(const std::string& text) {
   // A message box of the player's creation may hand over a request before there is a player.
   if (text.empty() || Player == nullptr || Player->GetState() == -1) return;
   const std::string profile = ReadTranscoderProfile();
-  const TranscoderRequest request = SplitTranscoderRequest(text);
   LogLine("Request " + text);
-  Player->Play(kIdleMrl, 0);
-  for (const auto& [name, value] : TranscoderSourceOptions(request, ProcessVlcBinding().ApiLevel())) {
-    Player->SetOption(name, value);
-  }
-  const std::string chain = TranscoderOutputChain(profile, request.httpPort);
-  Player->SetOption("sout", chain);
-  ActivePort = TranscoderActivePort(request);
-  platform::SleepMilliseconds(kRequestStepPause);
-  const std::string mrl = TranscoderSourceMrl(request);
-  Player->Play(mrl, 0);
-  Player->SetOption("sout-all", "1");
-  platform::SleepMilliseconds(kRequestStepPause);
+  const TranscoderStream stream =
+      PlayTranscoderRequest(*Player, SplitTranscoderRequest(text), profile, ProcessVlcBinding().ApiLevel());
+  ActivePort = stream.activePort;
   // libvlc's own errors are not reported back; a player that has given up already is worth a line.
-  if (Player->HasFailed()) LogLine("libvlc refused the stream " + mrl + " with the output " + chain);
+  if (Player->HasFailed()) LogLine("libvlc refused the stream " + stream.mrl + " with the output " + stream.chain);
 }
 
 void TranscoderHost::OnIdleCheck() {

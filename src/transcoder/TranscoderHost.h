@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/MessageWindow.h"
+#include "transcoder/TranscoderRequest.h"
 #include "transcoder/VlcPlugin.h"
 
 // The window that senders look for, and its caption.
@@ -12,6 +13,19 @@ inline constexpr const char* kTranscoderWindowClass = "CorvaneVlcWndClass";
 std::string TranscoderWindowCaption();
 
 inline constexpr unsigned kIdleCheckMilliseconds = 25000;
+
+// What a request started: the port the idle check watches, the source and the output chain.
+struct TranscoderStream {
+  int activePort = 0;
+  std::string mrl;
+  std::string chain;
+};
+
+// One request on the player: releases whatever plays, sets the source's options and the output chain from profile,
+// and starts the source, pausing after the setting and after the start so that libvlc opens both before the sender
+// redirects its client. level is libvlc's interface generation.
+TranscoderStream PlayTranscoderRequest(TVLCPlugin& player, const TranscoderRequest& request,
+                                       const std::string& profile, int level);
 
 class TranscoderHost {
  public:

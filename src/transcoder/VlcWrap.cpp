@@ -1,6 +1,7 @@
 #include "transcoder/VlcWrap.h"
 
 #include "platform/Files.h"
+#include "platform/Registry.h"
 #include "platform/UserMessage.h"
 
 namespace {
@@ -105,6 +106,12 @@ VlcLookupInputs ProgramVlcLookupInputs() {
   if (end != std::string::npos) inputs.programFolder = program.substr(0, end + 1);
   inputs.systemFolders = platform::SystemLibraryFolders();
   return inputs;
+}
+
+VlcRegistryValues ReadMachineVlcRegistry() {
+  return ReadVlcRegistryValues([](const std::string& key, const std::string& value) {
+    return platform::ReadRegistryString(platform::RegistryRoot::LocalMachine, key, value);
+  });
 }
 
 VlcBinding& ProcessVlcBinding() {

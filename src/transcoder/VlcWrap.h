@@ -64,5 +64,8 @@ class VlcBinding {
 // The lookup inputs of the running program: its own folder and the system's library folders, no registry values.
 VlcLookupInputs ProgramVlcLookupInputs();
 
+// The two registry values as the machine holds them (below HKEY_LOCAL_MACHINE; none on Linux).
+VlcRegistryValues ReadMachineVlcRegistry();
+
 // The process's binding. Once bound, libvlc stays loaded until the process ends.
 VlcBinding& ProcessVlcBinding();

@@ -366,6 +366,23 @@ def exchange(port, request, timeout=10.0):
         return client.receive_until_closed(timeout)
 
 
+def hand_off(proxy, port, path, timeout=30.0):
+    """Asks the proxy on port for path with a Host header, as a player does when the transcoder serves it; returns
+    the reply, its redirect location (None without one) and the connection's log lines without their
+    "[handle, address" prefix."""
+    start = len(proxy.messages())
+    with Client(port, timeout=timeout * SLOW) as client:
+        client.send(b"GET %s HTTP/1.0\r\nHost: 127.0.0.1:%d\r\n\r\n" % (path.encode(), port))
+        reply = client.receive_until_closed(timeout=timeout * SLOW)
+    proxy.wait_message(r"\] Connection closed, thread terminated$", timeout=30, start=start)
+    location = None
+    for line in reply.split(b"\r\n"):
+        if line.startswith(b"Location: "):
+            location = line[len(b"Location: "):].decode()
+    messages = ["]" + m.split("]", 1)[1] for m in proxy.messages()[start:] if m.startswith("[")]
+    return reply, location, messages
+
+
 def split_head(reply):
     head, _, body = reply.partition(b"\r\n\r\n")
     return head + b"\r\n\r\n", body

@@ -13,6 +13,9 @@ WINEPREFIX of this run's own under a temporary folder, its wineserver started he
 by whichever run comes first; in CORVANE_E2E_WORK, else the system's temporary folder) and every run
 copies it with `cp -a`. Delete the template folder to have it made afresh.
 
+Without a screen the session uses wine's null graphics driver, which still makes the programs' hidden windows
+(the transcoder's, a test's stand-in viewer); wine's X11 driver without a display refuses every window.
+
 With CORVANE_E2E_DISPLAY=1 the wine session gets a screen: an Xvfb started inside the namespace (its
 display number chosen by Xvfb, its frame buffer file named to the test in CORVANE_E2E_FRAMEBUFFER), ended
 by its process id afterwards, and a wine virtual desktop on it, so that windows are drawn with their frames.
@@ -143,6 +146,12 @@ VIRTUAL_DESKTOP_KEYS = r"""
 """ % VIRTUAL_DESKTOP
 
 
+NULL_GRAPHICS_KEYS = r"""
+[Software\\Wine\\Drivers] 1700000000
+"Graphics"="null"
+"""
+
+
 def start_virtual_screen(session):
     """Starts Xvfb in this namespace; returns (process, display, frame buffer file) or None."""
     xvfb = shutil.which("Xvfb")
@@ -199,6 +208,9 @@ def run_with_wine(command):
                     shutil.copy(os.path.join(WINE_FONTS, name), fonts)
             env["DISPLAY"] = os.environ["DISPLAY"] = screen[1]
             os.environ["CORVANE_E2E_FRAMEBUFFER"] = screen[2]
+        else:
+            with open(os.path.join(prefix, "user.reg"), "a") as registry:
+                registry.write(NULL_GRAPHICS_KEYS)
         # A persistent server started here, inside the namespace: every socket of the Windows
         # programs is made by it, so it must not live anywhere else.
         subprocess.run([server, "-p"], env=env, check=True)

@@ -13,7 +13,7 @@ import threading
 import time
 import unittest
 
-from corvane_harness import (WINDOWS, Client, Proxy, check_private_network, free_tcp_port, require_program,
+from corvane_harness import (WINDOWS, Proxy, check_private_network, free_tcp_port, hand_off, require_program,
                              settings_text)
 
 GROUP, GROUP_PORT = "239.255.61.1", 5061
@@ -160,19 +160,7 @@ class TranscoderCase(unittest.TestCase):
         cls.proxy.remove()
 
     def hand_off(self, path):
-        """Asks the proxy for path; returns the redirect location and the connection's log lines."""
-        start = len(self.proxy.messages())
-        with Client(self.port, timeout=30) as client:
-            client.send(b"GET %s HTTP/1.0\r\nHost: 127.0.0.1:%d\r\n\r\n" % (path.encode(), self.port))
-            reply = client.receive_until_closed(timeout=30)
-        self.proxy.wait_message(r"\] Connection closed, thread terminated$", timeout=30, start=start)
-        location = None
-        for line in reply.split(b"\r\n"):
-            if line.startswith(b"Location: "):
-                location = line[len(b"Location: "):].decode()
-        # The connection's lines without their "[handle, address" prefix.
-        messages = ["]" + m.split("]", 1)[1] for m in self.proxy.messages()[start:] if m.startswith("[")]
-        return reply, location, messages
+        return hand_off(self.proxy, self.port, path)
 
     def receive_stream(self, port, seconds):
         """What the transcoder's HTTP output sends in the given time, waiting for it to listen first."""

@@ -4,8 +4,6 @@
 
 #include <fcntl.h>
 
-#include <cstdio>
-#include <fstream>
 #include <set>
 #include <string>
 #include <utility>
@@ -14,6 +12,8 @@
 #include "test_support/TestSockets.h"
 
 namespace {
+
+using test_support::InterfacesJoined;
 
 // Exit codes of the child.
 enum : int {
@@ -32,30 +32,6 @@ enum : int {
 constexpr const char* kUrl = "udp://@239.77.0.1:5601";
 constexpr const char* kGroup = "239.77.0.1";
 constexpr std::uint16_t kPort = 5601;
-
-// The interfaces whose membership list in /proc/net/igmp holds the group.
-std::set<std::string> InterfacesJoined(const char* group) {
-  // Each group is printed as its address in network order read as one host-order number.
-  char wanted[16];
-  std::snprintf(wanted, sizeof wanted, "%08X", platform::InetAddr(group));
-  std::set<std::string> devices;
-  std::ifstream table("/proc/net/igmp");
-  std::string line;
-  std::string device;
-  while (std::getline(table, line)) {
-    if (line.empty()) continue;
-    if (line[0] != '\t') {  // "Idx\tDevice    : Count ..." starts each interface's list
-      const std::size_t tab = line.find('\t');
-      const std::size_t colon = line.find(':');
-      device = tab == std::string::npos || colon == std::string::npos ? std::string()
-                                                                       : line.substr(tab + 1, colon - tab - 1);
-      device.erase(device.find_last_not_of(' ') + 1);
-      continue;
-    }
-    if (line.find(wanted) != std::string::npos) devices.insert(device);
-  }
-  return devices;
-}
 
 bool Closed(platform::SocketHandle socket) { return fcntl(static_cast<int>(socket), F_GETFD) < 0 && errno == EBADF; }
 

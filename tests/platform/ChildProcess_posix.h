@@ -1,9 +1,14 @@
 #pragma once
-// Helpers for the Linux-only platform tests: a forked child that reports through its exit code, and a private
-// network namespace for tests that must send multicast without any traffic leaving the machine.
+// Helpers for the Linux-only platform tests: a forked child that reports through its exit code, a private
+// network namespace for tests that must send multicast without any traffic leaving the machine, and the group
+// memberships the system holds.
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <set>
+#include <string>
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <functional>
@@ -87,6 +92,30 @@ inline bool AddPrivateInterface(const char* name, const char* address) {
   ok = ok && ioctl(control, SIOCSIFFLAGS, &settings) == 0;
   close(control);
   return ok;  // the device descriptor stays open: closing it would remove the interface
+}
+
+// The interfaces whose membership list in /proc/net/igmp holds the group.
+inline std::set<std::string> InterfacesJoined(const char* group) {
+  // Each group is printed as its address in network order read as one host-order number.
+  char wanted[16];
+  std::snprintf(wanted, sizeof wanted, "%08X", inet_addr(group));
+  std::set<std::string> devices;
+  std::ifstream table("/proc/net/igmp");
+  std::string line;
+  std::string device;
+  while (std::getline(table, line)) {
+    if (line.empty()) continue;
+    if (line[0] != '\t') {  // "Idx\tDevice    : Count ..." starts each interface's list
+      const std::size_t tab = line.find('\t');
+      const std::size_t colon = line.find(':');
+      device = tab == std::string::npos || colon == std::string::npos ? std::string()
+                                                                       : line.substr(tab + 1, colon - tab - 1);
+      device.erase(device.find_last_not_of(' ') + 1);
+      continue;
+    }
+    if (line.find(wanted) != std::string::npos) devices.insert(device);
+  }
+  return devices;
 }
 
 }  // namespace test_support
