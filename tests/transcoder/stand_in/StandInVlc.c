@@ -6,8 +6,11 @@
 #else
 #define EXPORT __attribute__((visibility("default")))
 #endif
+/* Every entry answers with an object that points to itself: a player can be made and driven over them, and an
+   answer read as a number is never the error state. */
+static void* standInObject = &standInObject;
 #define ENTRY(name) \
-  EXPORT void name(void) {}
+  EXPORT void* name(void) { return &standInObject; }
 
 #if defined(STAND_IN_CLASSIC)
 /* The generation before libvlccore: every entry in libvlc itself. */
