@@ -13,7 +13,7 @@ import tempfile
 import time
 import unittest
 
-from corvane_harness import SLOW, WINDOWS, WINE, ProgramTestCase, free_tcp_port, require_program, settings_text
+from corvane_harness import EXE, SLOW, WINDOWS, WINE, ProgramTestCase, free_tcp_port, require_program, settings_text
 from service_harness import wait_answering
 
 DRIVER = os.environ.get("CORVANE_PANEL_DRIVER", "")
@@ -346,8 +346,9 @@ class PanelWindowTest(ProgramTestCase):
         the label and the buttons follow the service's real state."""
         port = free_tcp_port()
         panel, _ = self.open(settings_text(port=port))
-        self.addCleanup(lambda: subprocess.run([WINE, panel.exe, "/remove"], cwd=panel.folder,
-                                               stdin=subprocess.DEVNULL, capture_output=True, timeout=120 * SLOW))
+        # Whatever the test leaves installed goes, removed by the built program (the test's copy is gone by then).
+        self.addCleanup(lambda: subprocess.run([WINE, EXE, "/remove"], cwd=WORK, stdin=subprocess.DEVNULL,
+                                               capture_output=True, timeout=120 * SLOW))
         buttons = ["InstallButton", "RemoveButton", "ServiceStartButton", "ServiceStopButton"]
         controls = self.refreshed()
         self.assertEqual(controls["ServiceStateLabel"]["text"], SERVICE_NOT_INSTALLED)
