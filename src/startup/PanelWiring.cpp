@@ -41,18 +41,12 @@ bool FindTranscoder(std::string& request) {
   return true;
 }
 
+// In the order of the operations' fields: each is named after what it does.
 PanelOperations WiredPanelOperations() {
   PanelOperations operations;
-  PanelServiceOperations& service = operations.service;
-  service.query = QueryProxyService;
-  service.mayChange = MayChangeServices;
-  service.install = InstallService;
-  service.remove = RemoveService;
-  service.start = StartService;
-  service.stop = StopService;
-  service.imagePath = [] { return GetServiceImagePath(kServiceName); };
-  operations.transcoder.find = FindTranscoder;
-  operations.transcoder.close = [] { platform::PostWindowClose(TranscoderWindow()); };
+  operations.service = {QueryProxyService, MayChangeServices, InstallService, RemoveService, StartService, StopService,
+                        [] { return GetServiceImagePath(kServiceName); }};
+  operations.transcoder = {FindTranscoder, [] { platform::PostWindowClose(TranscoderWindow()); }};
   return operations;
 }
 

@@ -271,6 +271,20 @@ class InstallTest(unittest.TestCase):
                                               "show corvane.service --property=ActiveState --property=StatusText",
                                               "disable corvane.service", "daemon-reload"])
 
+    def test_a_unit_from_elsewhere_is_shown_but_left_alone(self):
+        """A unit of the name that this program did not write (as a package's, here in /run/systemd/system): the
+        control panel's line shows its state; /install and /remove do not touch it."""
+        output = self.in_namespace(
+            'printf "[Service]\\nExecStart=/bin/true\\n" > /run/systemd/system/corvane.service\n'
+            '"$P" | tail -n 2 | head -n 1\n'
+            '"$P" /install 2>&1; echo "install $?"; "$P" /remove 2>&1; echo "remove $?"\n'
+            'ls -A /etc/systemd/system; ls -A /run/systemd/system\n', env=dict(self.env, P=self.program))
+        refused = "Can not obtain service handle, Operation not permitted\n"
+        self.assertEqual(output, "Service is stopped\n" + refused + "install 1\n" + refused + "remove 1\n"
+                                 "corvane.service\n")
+        show = "show corvane.service --property=ActiveState --property=StatusText"
+        self.assertEqual(self.recorded_calls(), [show, show])
+
     def test_a_failed_enable_leaves_nothing_installed(self):
         output = self.in_namespace('"$P" /install 2>&1; echo "install $?"; ls -A /etc/systemd/system\n',
                                    env=dict(self.env, P=self.program, SYSTEMCTL_FAIL_ENABLE="1"))
