@@ -14,7 +14,7 @@ import time
 import unittest
 
 from corvane_harness import EXE, SLOW, WINDOWS, WINE, ProgramTestCase, free_tcp_port, require_program, settings_text
-from service_harness import wait_answering
+from service_harness import run_to_end, wait_answering
 
 DRIVER = os.environ.get("CORVANE_PANEL_DRIVER", "")
 RECORDING_NETSH = os.environ.get("CORVANE_RECORDING_NETSH", "")
@@ -313,8 +313,7 @@ class PanelWindowTest(ProgramTestCase):
         self.assertFalse(window["visible"])
         self.assert_never_shown(panel, "Usage examples\r", 0)
         # The service switches make no window at all: they answer the prompt they were given at.
-        removed = subprocess.run([WINE, panel.exe, "/remove"], cwd=panel.folder, stdin=subprocess.DEVNULL,
-                                 capture_output=True, timeout=120 * SLOW)
+        removed = run_to_end([WINE, panel.exe, "/remove"], panel.folder)
         self.assertEqual((removed.returncode, removed.stdout), (1, b""))
         self.assertTrue(removed.stderr.startswith(b"Can not obtain service handle, "), removed.stderr)
         self.assertFalse(self.driver.ask("find 0")["found"])
@@ -347,8 +346,7 @@ class PanelWindowTest(ProgramTestCase):
         port = free_tcp_port()
         panel, _ = self.open(settings_text(port=port))
         # Whatever the test leaves installed goes, removed by the built program (the test's copy is gone by then).
-        self.addCleanup(lambda: subprocess.run([WINE, EXE, "/remove"], cwd=WORK, stdin=subprocess.DEVNULL,
-                                               capture_output=True, timeout=120 * SLOW))
+        self.addCleanup(lambda: run_to_end([WINE, EXE, "/remove"], WORK))
         buttons = ["InstallButton", "RemoveButton", "ServiceStartButton", "ServiceStopButton"]
         controls = self.refreshed()
         self.assertEqual(controls["ServiceStateLabel"]["text"], SERVICE_NOT_INSTALLED)

@@ -15,7 +15,7 @@ import unittest
 
 from corvane_harness import (SLOW, WINDOWS, WINE, MulticastSender, Proxy, exchange, free_tcp_port,
                              require_program, settings_text)
-from service_harness import assert_served_after_continue, held_request, open_stream, wait_answering
+from service_harness import assert_served_after_continue, held_request, open_stream, run_to_end, wait_answering
 
 DRIVER = os.environ.get("CORVANE_SERVICE_DRIVER", "")
 
@@ -112,8 +112,7 @@ class WindowsServiceTest(unittest.TestCase):
         shutil.rmtree(self.top, ignore_errors=True)
 
     def run_program(self, *arguments):
-        return subprocess.run([WINE, self.proxy.exe] + list(arguments), cwd=self.proxy.folder,
-                              stdin=subprocess.DEVNULL, capture_output=True, timeout=120 * SLOW)
+        return run_to_end([WINE, self.proxy.exe] + list(arguments), self.proxy.folder)
 
     def install_and_wait_running(self):
         installed = self.run_program("/install")
