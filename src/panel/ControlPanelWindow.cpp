@@ -12,6 +12,7 @@
 #include "platform/NamedMutex.h"
 #include "platform/Process.h"
 #include "platform/Text.h"
+#include "platform/UserMessage.h"
 #include "startup/Settings.h"
 #include "startup/StartupValues.h"
 #include "startup/Switches.h"
@@ -39,6 +40,18 @@ int ControlPanelWindow::Run() {
   language_ = SystemPanelLanguage();
   settingsFile_ = SettingsFile();
   fields_ = DefaultPanelFields(ListInterfaceAddresses());
+  // Line 2 is placed before line 3, so the change reaction for the port sees the stored interface.
+  std::string loadMessage;
+  const SettingsLoad load = LoadPanelSettings(settingsFile_, fields_, language_, loadMessage);
+
+  // The service switches never make the window; they report to the prompt they were given at.
+  if (HasSwitch("/install") || HasSwitch("/remove")) {
+    reportToPrompt_ = true;
+    if (load != SettingsLoad::Unreadable) return RunServiceSwitch(HasSwitch("/install"));
+    // The save that comes with the install would replace the file with the defaults.
+    Message(loadMessage);
+    return 1;
+  }
 
   platform::WindowHandlers handlers;
   handlers.controlUsed = [this](int number) { OnControlUsed(number); };
@@ -48,18 +61,14 @@ int ControlPanelWindow::Run() {
   const bool windowMade =
       window_.Create(PanelWindowDescription(language_, PanelCaption(kProductTitle, ProgramVersion())), handlers);
   const std::string windowError = windowMade ? std::string() : platform::LastErrorText();
-
-  // Line 2 is placed before line 3, so the change reaction for the port sees the stored interface.
-  std::string loadMessage;
-  const SettingsLoad load = LoadPanelSettings(settingsFile_, fields_, language_, loadMessage);
   ShowFields();
   RefreshStatus();
 
-  bool handled = false;
-  const int switchCode = RunSwitches(handled);
-  if (handled) {
+  if (HasSwitch("/?")) {
+    window_.Hide();
+    ShowHelp();
     window_.Close();
-    return switchCode;
+    return 0;
   }
   if (!windowMade && platform::PanelWindow::Available()) {
     Message(TextWith(kNoWindow, language_, {{"{error}", platform::Utf8FromSystemCodePage(windowError)}}));
@@ -78,30 +87,21 @@ int ControlPanelWindow::Run() {
   return 0;
 }
 
-// "/install", "/remove" and "/?" act with the window hidden; the panel then closes.
-int ControlPanelWindow::RunSwitches(bool& handled) {
-  handled = true;
-  if (HasSwitch("/install")) {
-    window_.Hide();
-    if (!ServiceWired()) return 2;
-    if (shown_.removeVisible) RemoveProxyService();
-    RefreshStatus();
-    if (shown_.installVisible) InstallProxyService();
-    return 0;
-  }
-  if (HasSwitch("/remove")) {
-    window_.Hide();
-    if (!ServiceWired()) return 2;
-    if (shown_.removeVisible) RemoveProxyService();
-    return 0;
-  }
-  if (HasSwitch("/?")) {
-    window_.Hide();
-    ShowHelp();
-    return 0;
-  }
-  handled = false;
-  return 0;
+// "/install" replaces an installed service, then saves the settings, installs and starts it; "/remove" stops
+// and removes it, and says so when there is none. 1 when a step failed.
+int ControlPanelWindow::RunServiceSwitch(bool install) {
+  const PanelServiceOperations& service = operations_.service;
+  if (!service.mayChange(install ? "/install" : "/remove")) return 1;
+  if (install && service.query().opened && !RemoveProxyService()) return 1;
+  const bool done = install ? InstallProxyService() : RemoveProxyService();
+  return done ? 0 : 1;
+}
+
+void ControlPanelWindow::Message(const std::string& text) {
+  if (!reportToPrompt_) return window_.Message(text);
+  std::string shown;
+  platform::SystemCodePageFromUtf8(text, shown);  // what the code page cannot hold is shown as best it can
+  platform::ReportToUser(PanelCaption(kProductTitle, ProgramVersion()), shown);
 }
 
 void ControlPanelWindow::PrintConsolePanel() {
@@ -144,11 +144,14 @@ void ControlPanelWindow::OnControlUsed(int number) {
     case ControlId::AppStartButton:
       return LaunchUserMode();
     case ControlId::InstallButton:
-      return InstallProxyService();
+      InstallProxyService();
+      return;
     case ControlId::RemoveButton:
-      return RemoveProxyService();
+      RemoveProxyService();
+      return;
     case ControlId::ServiceStartButton:
-      return StartProxyService();
+      StartProxyService();
+      return;
     case ControlId::ServiceStopButton:
       return StopProxyService();
     case ControlId::OperateButton:
@@ -194,19 +197,15 @@ void ControlPanelWindow::OnSettingsEdited(ControlId id) {
 void ControlPanelWindow::RefreshStatus() {
   StatusInputs inputs;
   inputs.instanceMutexExists = platform::NamedMutexExists(InstanceMutexName(InstanceId()));
-  if (operations_.service.query) {
-    const ServiceQuery service = operations_.service.query();
-    inputs.serviceOpened = service.opened;
-    inputs.serviceState = service.state;
-  }
-  if (operations_.transcoder.find) {
-    inputs.transcoderWindowExists = operations_.transcoder.find(inputs.transcoderRequest);
-    if (inputs.transcoderWindowExists) {
-      inputs.transcoderViewers = CountEstablishedOnPort(TranscoderViewerPort(fields_.httpPort));
-    }
+  const ServiceQuery service = operations_.service.query();
+  inputs.serviceOpened = service.opened;
+  inputs.serviceState = service.state;
+  inputs.transcoderWindowExists = operations_.transcoder.find(inputs.transcoderRequest);
+  if (inputs.transcoderWindowExists) {
+    inputs.transcoderViewers = CountEstablishedOnPort(TranscoderViewerPort(fields_.httpPort));
   }
   inputs.transcoderEnabled = fields_.transcoderEnabled;
-  const StatusView next = WithMissingSections(NextStatusView(shown_, inputs, language_), operations_, language_);
+  const StatusView next = NextStatusView(shown_, inputs, language_);
   for (const ControlUpdate& update : StatusUpdates(shown_, next)) ApplyUpdate(update);
   shown_ = next;
   AfterRefresh();
@@ -228,7 +227,8 @@ void ControlPanelWindow::ApplyUpdate(const ControlUpdate& update) {
 void ControlPanelWindow::AfterRefresh() {
   switch (restart_.AfterRefresh(shown_)) {
     case RestartStep::Start:
-      return StartProxyService();
+      StartProxyService();
+      return;
     case RestartStep::GiveUp:
       return Message(RestartGaveUpMessage(language_));
     default:

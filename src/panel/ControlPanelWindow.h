@@ -22,7 +22,9 @@ class ControlPanelWindow {
 
   // The start-up sequence, the switches and the message loop; the exit code.
   int Run();
-  void Message(const std::string& text) { window_.Message(text); }
+  // In the window's message box; for "/install" and "/remove" to the prompt they were given at (a message
+  // box where there is none).
+  void Message(const std::string& text);
 
  private:
   // Start-up and the window's contents.
@@ -32,7 +34,7 @@ class ControlPanelWindow {
   void RefreshStatus();
   void ApplyUpdate(const ControlUpdate& update);
   void AfterRefresh();
-  int RunSwitches(bool& handled);
+  int RunServiceSwitch(bool install);
   void PrintConsolePanel();
 
   // Actions (PanelActions.cpp).
@@ -40,9 +42,10 @@ class ControlPanelWindow {
   void Save();
   void ShowHelp();
   void LaunchUserMode();
-  void InstallProxyService();
-  void RemoveProxyService();
-  void StartProxyService();
+  // Each is false when a step failed; the step has said why.
+  bool InstallProxyService();
+  bool RemoveProxyService();
+  bool StartProxyService();
   void StopProxyService();
   void RestartServiceAfterSave();
   void FinishRestartAfterClose();
@@ -54,7 +57,6 @@ class ControlPanelWindow {
   void AddFirewallException();
   void OpenAddress(const std::string& address);
   void StartOrReport(const std::string& commandLine, platform::ProgramWindow window);
-  bool ServiceWired();
 
   const PanelOperations& operations_;
   platform::PanelWindow window_;
@@ -63,5 +65,6 @@ class ControlPanelWindow {
   PanelFields fields_;
   StatusView shown_;
   bool coverShown_ = false;
+  bool reportToPrompt_ = false;
   ServiceRestart restart_;
 };

@@ -55,30 +55,17 @@ void ControlPanelWindow::LaunchUserMode() {
   StartOrReport(UserModeCommandLine(platform::ProgramPath(), hideConsole), platform::ProgramWindow::OwnConsole);
 }
 
-bool ControlPanelWindow::ServiceWired() {
-  if (operations_.service.Wired()) return true;
-  Message(ServiceNotAvailableText(language_));
-  return false;
-}
-
-void ControlPanelWindow::InstallProxyService() {
-  if (!ServiceWired() || !SaveFirst(false)) return;
-  if (!operations_.service.install()) return;
+bool ControlPanelWindow::InstallProxyService() {
+  if (!SaveFirst(false) || !operations_.service.install()) return false;
   platform::SleepMilliseconds(kInstallSettleMilliseconds);
-  StartProxyService();
+  return StartProxyService();
 }
 
-void ControlPanelWindow::RemoveProxyService() {
-  if (ServiceWired()) operations_.service.remove();
-}
+bool ControlPanelWindow::RemoveProxyService() { return operations_.service.remove(); }
 
-void ControlPanelWindow::StartProxyService() {
-  if (ServiceWired() && SaveFirst(false)) operations_.service.start();
-}
+bool ControlPanelWindow::StartProxyService() { return SaveFirst(false) && operations_.service.start(); }
 
-void ControlPanelWindow::StopProxyService() {
-  if (ServiceWired()) operations_.service.stop();
-}
+void ControlPanelWindow::StopProxyService() { operations_.service.stop(); }
 
 // The stop is sent now; the refreshes that follow start the service again once they see it stopped.
 void ControlPanelWindow::RestartServiceAfterSave() {
@@ -87,7 +74,7 @@ void ControlPanelWindow::RestartServiceAfterSave() {
 }
 
 void ControlPanelWindow::FinishRestartAfterClose() {
-  if (!restart_.Pending() || !operations_.service.Wired()) return;
+  if (!restart_.Pending()) return;
   for (int poll = 0; poll < kStopPolls; ++poll) {
     const ServiceQuery service = operations_.service.query();
     if (!service.opened) return;
@@ -100,7 +87,6 @@ void ControlPanelWindow::FinishRestartAfterClose() {
 }
 
 void ControlPanelWindow::LaunchTranscoder() {
-  if (!operations_.transcoder.Wired()) return Message(TranscoderNotAvailableText(language_));
   std::string request;
   if (!operations_.transcoder.find(request)) {
     StartOrReport(TranscoderCommandLine(platform::ProgramPath()), platform::ProgramWindow::Normal);
@@ -108,7 +94,6 @@ void ControlPanelWindow::LaunchTranscoder() {
 }
 
 void ControlPanelWindow::CloseTranscoder() {
-  if (!operations_.transcoder.Wired()) return Message(TranscoderNotAvailableText(language_));
   std::string request;
   if (!operations_.transcoder.find(request)) return;
   operations_.transcoder.close();
@@ -116,7 +101,6 @@ void ControlPanelWindow::CloseTranscoder() {
 }
 
 void ControlPanelWindow::CheckForeignService() {
-  if (!operations_.service.Wired()) return;
   if (IsForeignService(operations_.service.imagePath(), platform::ProgramPath())) ShowCover(true);
 }
 
@@ -132,7 +116,6 @@ void ControlPanelWindow::ShowCover(bool shown) {
 
 // The other copy opens its own panel; when its file has gone, this window's own buttons take over.
 void ControlPanelWindow::OperateForeignService() {
-  if (!ServiceWired()) return;
   const std::string path = operations_.service.imagePath();
   if (platform::GetFileKind(path) == platform::FileKind::File) {
     StartOrReport(Quoted(path), platform::ProgramWindow::Normal);

@@ -14,7 +14,9 @@ namespace platform {
 using ServiceManagerHandle = std::uintptr_t;
 
 constexpr std::uint32_t kServiceManagerAllAccess = 0xF003F;
+constexpr std::uint32_t kServiceManagerConnect = 0x0001;  // enough to open a service for a status query
 constexpr std::uint32_t kServiceAllAccess = 0xF01FF;
+constexpr std::uint32_t kServiceQueryStatus = 0x0004;
 constexpr std::uint32_t kServiceAutoStart = 2;
 constexpr std::uint32_t kServiceErrorNormal = 1;
 
@@ -36,7 +38,10 @@ struct ServiceDefinition {
   std::string password;
 };
 
-// On the local machine's default database; 0 on failure, the reason in the last system error.
+// On the local machine's default database; 0 on failure, the reason in the last system error. Linux: any
+// access beyond kServiceManagerConnect needs root, and a service opened for kServiceQueryStatus alone is
+// also found among the units of the system's other unit folders (a package's unit, say); opened for more,
+// such a unit is refused (EPERM), since only the units in /etc/systemd/system are this program's.
 ServiceManagerHandle OpenServiceManager(std::uint32_t access);
 ServiceManagerHandle CreateServiceEntry(ServiceManagerHandle manager, const ServiceDefinition& definition);
 ServiceManagerHandle OpenServiceEntry(ServiceManagerHandle manager, const std::string& name, std::uint32_t access);

@@ -23,6 +23,9 @@ namespace {
 
 constexpr ServiceManagerHandle kManagerHandle = 1;
 const char* const kUnitFolder = "/etc/systemd/system";
+// Where systemd finds the units it did not get from /etc, in its order.
+const char* const kOtherUnitFolders[] = {"/run/systemd/system", "/usr/local/lib/systemd/system",
+                                         "/usr/lib/systemd/system", "/lib/systemd/system"};
 
 std::string UnitName(const std::string& name) { return name + ".service"; }
 std::string UnitPath(const std::string& name) { return std::string(kUnitFolder) + "/" + UnitName(name); }
@@ -112,8 +115,9 @@ std::uint32_t StateOf(const std::string& properties) {
 
 }  // namespace
 
-ServiceManagerHandle OpenServiceManager(std::uint32_t) {
-  if (geteuid() != 0) {
+ServiceManagerHandle OpenServiceManager(std::uint32_t rights) {
+  // Anyone may ask systemd for a unit's state; changing units is root's.
+  if ((rights & ~kServiceManagerConnect) != 0 && geteuid() != 0) {
     errno = EACCES;
     return 0;
   }
@@ -151,12 +155,23 @@ ServiceManagerHandle CreateServiceEntry(ServiceManagerHandle manager, const Serv
   return reinterpret_cast<ServiceManagerHandle>(new std::string(definition.name));
 }
 
-ServiceManagerHandle OpenServiceEntry(ServiceManagerHandle manager, const std::string& name, std::uint32_t) {
+ServiceManagerHandle OpenServiceEntry(ServiceManagerHandle manager, const std::string& name, std::uint32_t rights) {
   if (manager != kManagerHandle || name.empty()) {
     errno = EINVAL;
     return 0;
   }
-  if (access(UnitPath(name).c_str(), F_OK) != 0) return 0;
+  if (access(UnitPath(name).c_str(), F_OK) != 0) {
+    bool elsewhere = false;
+    for (const char* folder : kOtherUnitFolders) {
+      elsewhere = elsewhere || access((std::string(folder) + "/" + UnitName(name)).c_str(), F_OK) == 0;
+    }
+    // A status is true of any unit of the name; only the units this program writes are its to change.
+    if (!elsewhere) return 0;
+    if (rights != kServiceQueryStatus) {
+      errno = EPERM;
+      return 0;
+    }
+  }
   return reinterpret_cast<ServiceManagerHandle>(new std::string(name));
 }
 

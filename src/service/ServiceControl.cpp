@@ -44,8 +44,8 @@ void ServiceControl::Create(const ServiceDefinition& definition) {
   if (manager_ != 0) service_ = CreateServiceEntry(manager_, definition);
 }
 
-void ServiceControl::Open(const std::string& name, std::uint32_t access) {
-  manager_ = OpenServiceManager(kServiceManagerAllAccess);
+void ServiceControl::Open(const std::string& name, std::uint32_t access, std::uint32_t managerAccess) {
+  manager_ = OpenServiceManager(managerAccess);
   if (manager_ != 0) service_ = OpenServiceEntry(manager_, name, access);
 }
 
@@ -125,6 +125,14 @@ void StopService() {
   if (!OpenProxyService(control)) return;
   control.Stop();
   WaitWhileStopPending(control);
+}
+
+bool QueryServiceState(std::uint32_t& state) {
+  ServiceControl control;
+  control.Open(kServiceName, kServiceQueryStatus, kServiceManagerConnect);
+  if (control.ServiceHandle() == 0) return false;
+  state = control.Query().currentState;
+  return true;
 }
 
 std::string GetServiceImagePath(const std::string& name) {

@@ -21,8 +21,9 @@ class ServiceControl {
 
   // Opens the manager with all access and, when that worked, creates the service.
   void Create(const platform::ServiceDefinition& definition);
-  // Opens the manager with all access and, when that worked, the existing service.
-  void Open(const std::string& name, std::uint32_t access);
+  // Opens the manager (with all access unless told otherwise) and, when that worked, the existing service.
+  void Open(const std::string& name, std::uint32_t access,
+            std::uint32_t managerAccess = platform::kServiceManagerAllAccess);
   // Deletes the service and closes its handle; true when both worked.
   bool Delete();
   // The service's status now; all zeros when it cannot be asked.
@@ -57,6 +58,10 @@ bool RemoveService();
 bool StartService();
 // Stops it and waits as RemoveService does; a refused stop shows nothing.
 void StopService();
+// The current state of this program's service, for a display that is refreshed often: asks only for the
+// rights a status query needs, so that it is true also without the rights to change services. False, with
+// nothing shown, when the manager or the service cannot be opened.
+bool QueryServiceState(std::uint32_t& state);
 
 // The program path of the installed service's command line; empty when it is not installed.
 std::string GetServiceImagePath(const std::string& name);

@@ -4,23 +4,7 @@
 
 #include "base/ProcessValues.h"
 #include "platform/ServiceManager.h"
-#include "platform/Thread.h"
 #include "service/Service.h"
-#include "service/ServiceControl.h"
-
-namespace {
-
-// Between the creation of the service and its first start.
-constexpr unsigned kStartAfterInstallMs = 300;
-
-// Says what to run instead when this process may not change services.
-bool MayChangeServices(const std::string& commandSwitch) {
-  const std::string advice = platform::ServiceRightsAdvice(commandSwitch);
-  if (!advice.empty()) ServiceMessage(advice);
-  return advice.empty();
-}
-
-}  // namespace
 
 std::uint32_t ServiceExitCode(ProxyRunResult result) {
   switch (result) {
@@ -41,11 +25,3 @@ int RunServiceMode() {
   if (!RunServices()) return 0;
   return service.Status().win32ExitCode == 0 ? 0 : 1;
 }
-
-int InstallServiceMode() {
-  if (!MayChangeServices("/install") || !InstallService()) return 1;
-  platform::SleepMilliseconds(kStartAfterInstallMs);
-  return StartService() ? 0 : 1;
-}
-
-int RemoveServiceMode() { return MayChangeServices("/remove") && RemoveService() ? 0 : 1; }

@@ -1,5 +1,5 @@
 #pragma once
-// The run modes that deal with the service: running as it, and installing or removing it without a window.
+// The service's own run mode: the proxy as the service "corvane".
 #include <cstdint>
 
 #include "startup/ProxyRunner.h"
@@ -13,7 +13,3 @@ std::uint32_t ServiceExitCode(ProxyRunResult result);
 // /service: the proxy as the service "corvane" until the manager stops it. 0 also when no manager started
 // the process (a start from a prompt ends quietly); 1 when the service stopped because it could not serve.
 int RunServiceMode();
-
-// /install: installs the service and starts it. /remove: stops and removes it. 0 when all went well.
-int InstallServiceMode();
-int RemoveServiceMode();

@@ -1,7 +1,20 @@
 """Pieces shared by the service tests of both builds."""
+import subprocess
+import tempfile
 import time
 
 from corvane_harness import SLOW, STREAM_HEADER, Client, StreamCheck, exchange
+
+
+def run_to_end(command, cwd, timeout=120.0):
+    """Runs the command to its end; its output is collected in files, not pipes: under wine the session's desktop
+    process may be started by this program and keep its standard handles open long after it ended."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as errors:
+        process = subprocess.run(command, cwd=cwd, stdin=subprocess.DEVNULL, stdout=out, stderr=errors,
+                                 timeout=timeout * SLOW)
+        out.seek(0)
+        errors.seek(0)
+        return subprocess.CompletedProcess(command, process.returncode, out.read(), errors.read())
 
 
 def wait_answering(port, timeout=10.0):

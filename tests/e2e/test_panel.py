@@ -13,16 +13,18 @@ import tempfile
 import time
 import unittest
 
-from corvane_harness import SLOW, WINDOWS, WINE, ProgramTestCase, free_tcp_port, require_program, settings_text
+from corvane_harness import EXE, SLOW, WINDOWS, WINE, ProgramTestCase, free_tcp_port, require_program, settings_text
+from service_harness import run_to_end, wait_answering
 
 DRIVER = os.environ.get("CORVANE_PANEL_DRIVER", "")
 RECORDING_NETSH = os.environ.get("CORVANE_RECORDING_NETSH", "")
 FRAMEBUFFER = os.environ.get("CORVANE_E2E_FRAMEBUFFER", "")
+STAND_IN_VLC = os.environ.get("CORVANE_STAND_IN_VLC", "")
 WORK = os.environ.get("CORVANE_E2E_WORK") or tempfile.gettempdir()
 
 CAPTION = "Corvane 2.7.4.0"
-SERVICE_MISSING = "Service control is not available"
-TRANSCODER_MISSING = "Transcoder control is not available"
+SERVICE_NOT_INSTALLED = "Service is not installed"
+TRANSCODER_STOPPED = "Транскодер не запущен"
 PRESETS = [
     "mux=ts",
     "mux=ffmpeg{mux=flv},vcodec=flv1,vb=1000,scale=0.5,acodec=mp4a,ab=128,channels=2,samplerate=48000",
@@ -35,8 +37,9 @@ PRESETS = [
 
 def setUpModule():
     require_program()
-    if WINDOWS and not (DRIVER and RECORDING_NETSH and FRAMEBUFFER):
-        raise unittest.SkipTest("the window test needs its driver, the recording netsh.exe and a virtual screen")
+    if WINDOWS and not (DRIVER and RECORDING_NETSH and FRAMEBUFFER and STAND_IN_VLC):
+        raise unittest.SkipTest("the window test needs its driver, the recording netsh.exe, the stand-in libvlc and "
+                                "a virtual screen")
 
 
 @contextlib.contextmanager
@@ -73,7 +76,7 @@ class ConsolePanelTest(ProgramTestCase):
         # Inside the test's namespace the host has no address but the loopback one.
         self.assertEqual(lines[3], "   use this URL http://127.0.0.1:7781/udp://@x.x.x.x:x ")
         self.assertEqual(lines[19], 'Input box "Multicast Interface" supports list entry ')
-        self.assertEqual(lines[-3:], ["Application is not running", SERVICE_MISSING, TRANSCODER_MISSING])
+        self.assertEqual(lines[-3:], ["Application is not running", SERVICE_NOT_INSTALLED, TRANSCODER_STOPPED])
 
     def test_the_states_follow_the_settings_and_the_running_proxy(self):
         port = free_tcp_port()
@@ -99,7 +102,7 @@ class ConsolePanelTest(ProgramTestCase):
         lines = self.output_lines(program)
         self.assertEqual(len(lines), 24)
         self.assertEqual(lines[-1], "   interface 192.168.1.2 is selected, if not - 192.168.0.1 ")
-        # "/install" and "/remove" are the service's own switches: the service tests cover them.
+        # "/install" and "/remove" act on the service: the service tests cover them.
 
 
 class Driver:
@@ -210,8 +213,8 @@ class PanelWindowTest(ProgramTestCase):
         expected = {
             "MulticastLabel": "Multicast Interface", "HttpPortField": "7781", "TranscoderPortField": "7782",
             "AddressLink": "127.0.0.1:7781", "PortSeparator": " - ", "SaveButton": "Save",
-            "AppStateLabel": "Application is not running", "ServiceStateLabel": SERVICE_MISSING,
-            "TranscoderStateLabel": TRANSCODER_MISSING, "TranscoderEnableCheck": "Enable live transcoding with ",
+            "AppStateLabel": "Application is not running", "ServiceStateLabel": SERVICE_NOT_INSTALLED,
+            "TranscoderStateLabel": TRANSCODER_STOPPED, "TranscoderEnableCheck": "Enable live transcoding with ",
             "VlcLink": "VideoLAN VLC", "FirewallButton": "Add windows firewall exception", "ProfileBox": "",
             "MulticastInterfaceBox": "0.0.0.0", "TranscoderGroup": "Transcoder (single for all clients!)",
         }
@@ -221,10 +224,12 @@ class PanelWindowTest(ProgramTestCase):
         self.assertEqual(controls["ProfileBox"]["entries"], PRESETS)
         self.assertEqual(controls["ProfileBox"]["selected"], -1)
         self.assertTrue(controls["SaveButton"]["enabled"])
-        for hidden in ("InstallButton", "RemoveButton", "ServiceStartButton", "ServiceStopButton", "OperatePanel",
-                       "TranscoderStartButton", "TranscoderStopButton"):
+        for hidden in ("RemoveButton", "ServiceStartButton", "ServiceStopButton", "OperatePanel",
+                       "TranscoderStopButton"):
             self.assertFalse(controls[hidden]["visible"], hidden)
-        self.assertFalse(controls["ProfileBox"]["enabled"])  # transcoding is off
+        self.assertTrue(controls["InstallButton"]["visible"] and controls["TranscoderStartButton"]["visible"])
+        # Transcoding is off.
+        self.assertFalse(controls["ProfileBox"]["enabled"] or controls["TranscoderStartButton"]["enabled"])
         self.assertEqual(controls["SaveButton"]["rect"], [149, 106, 135, 22])
         self.assertEqual(controls["ServiceGroup"]["rect"], [3, 207, 286, 66])
         self.assertEqual(controls["HelpButton"]["rect"][:2], [3 + 7, 367 + 19])
@@ -291,7 +296,7 @@ class PanelWindowTest(ProgramTestCase):
         controls = self.refreshed()
         expected = {"SettingsGroup": "Настройки", "MulticastLabel": "Интерфейс мультикаста", "SaveButton": "Сохранить",
                     "AppStateLabel": "Приложение не запущено", "FirewallButton": "Добавить исключение брандмауэра",
-                    "ServiceStateLabel": "Управление сервисом недоступно", "VlcLink": "VideoLAN VLC"}
+                    "ServiceStateLabel": "Сервис не установлен", "VlcLink": "VideoLAN VLC"}
         self.assertEqual({name: controls[name]["text"] for name in expected}, expected)
         self.screenshot("panel-ru.png", window)
 
@@ -307,6 +312,11 @@ class PanelWindowTest(ProgramTestCase):
         panel, window = self.open(None, "/?")
         self.assertFalse(window["visible"])
         self.assert_never_shown(panel, "Usage examples\r", 0)
+        # The service switches make no window at all: they answer the prompt they were given at.
+        removed = run_to_end([WINE, panel.exe, "/remove"], panel.folder)
+        self.assertEqual((removed.returncode, removed.stdout), (1, b""))
+        self.assertTrue(removed.stderr.startswith(b"Can not obtain service handle, "), removed.stderr)
+        self.assertFalse(self.driver.ask("find 0")["found"])
 
     def test_application_state_and_start(self):
         port = free_tcp_port()
@@ -318,6 +328,88 @@ class PanelWindowTest(ProgramTestCase):
         controls = wait_for(lambda: (lambda c: c if c["AppStateLabel"]["text"] == "Application is running" else None)(
             self.driver.controls()), "the application to run", timeout=20)
         self.assertFalse(controls["AppStartButton"]["enabled"])
+
+    def wait_label(self, name, text, timeout=20):
+        """The controls once the label shows the text."""
+        def shown():
+            controls = self.driver.controls()
+            return controls if controls[name]["text"] == text else None
+        return wait_for(shown, "%s to show %r" % (name, text), timeout=timeout)
+
+    def assert_visible(self, controls, shown, hidden):
+        self.assertEqual({name: controls[name]["visible"] for name in shown + hidden},
+                         dict([(name, True) for name in shown] + [(name, False) for name in hidden]))
+
+    def test_service_from_the_panel(self):
+        """Install, a pause and a continue from another program, stop, start, a save that restarts it, remove:
+        the label and the buttons follow the service's real state."""
+        port = free_tcp_port()
+        panel, _ = self.open(settings_text(port=port))
+        # Whatever the test leaves installed goes, removed by the built program (the test's copy is gone by then).
+        self.addCleanup(lambda: run_to_end([WINE, EXE, "/remove"], WORK))
+        buttons = ["InstallButton", "RemoveButton", "ServiceStartButton", "ServiceStopButton"]
+        controls = self.refreshed()
+        self.assertEqual(controls["ServiceStateLabel"]["text"], SERVICE_NOT_INSTALLED)
+        self.assert_visible(controls, buttons[:1], buttons[1:])
+
+        self.driver.ask("click InstallButton")
+        controls = self.wait_label("ServiceStateLabel", "Service is running", timeout=60)
+        self.assert_visible(controls, ["RemoveButton", "ServiceStopButton"], ["InstallButton", "ServiceStartButton"])
+        self.assertIn(b"Start listening at 0.0.0.0:%d" % port, wait_answering(port))
+        self.assertEqual(self.driver.ask("boxes"), [])
+
+        self.assertTrue(self.driver.ask("service 2")["sent"])  # pause
+        controls = self.wait_label("ServiceStateLabel", "Сервис приостановлен")
+        self.assert_visible(controls, ["RemoveButton", "ServiceStopButton"], ["InstallButton", "ServiceStartButton"])
+        self.assertTrue(self.driver.ask("service 3")["sent"])  # continue
+        self.wait_label("ServiceStateLabel", "Service is running")
+
+        self.driver.ask("click ServiceStopButton")
+        controls = self.wait_label("ServiceStateLabel", "Service is stopped")
+        self.assert_visible(controls, ["RemoveButton", "ServiceStartButton"], ["InstallButton", "ServiceStopButton"])
+        self.driver.ask("click ServiceStartButton")
+        self.wait_label("ServiceStateLabel", "Service is running", timeout=60)
+        wait_answering(port)
+
+        # A save while the service runs restarts it, and the new service reads the new port.
+        new_port = free_tcp_port()
+        self.driver.ask("type HttpPortField %d" % new_port)
+        self.driver.ask("click SaveButton")
+        self.assertIn(b"Start listening at 0.0.0.0:%d" % new_port, wait_answering(new_port, timeout=60))
+        self.wait_label("ServiceStateLabel", "Service is running")
+
+        self.driver.ask("click RemoveButton")
+        controls = self.wait_label("ServiceStateLabel", SERVICE_NOT_INSTALLED, timeout=60)
+        self.assert_visible(controls, ["InstallButton"], buttons[1:])
+        self.assertEqual(self.driver.ask("boxes"), [])
+
+    def test_transcoder_start_request_and_close(self):
+        """The real transcoder process over a stand-in libvlc beside the program: started from the panel, handed a
+        request as the proxy hands it over, and closed from the panel."""
+        port = free_tcp_port()
+        panel, _ = self.open(settings_text(port=port, transcoder="1", profile="mux=ts"))
+        for library in ("libvlc.dll", "libvlccore.dll"):
+            shutil.copy2(os.path.join(STAND_IN_VLC, library), panel.folder)
+        controls = self.refreshed()
+        self.assertEqual(controls["TranscoderStateLabel"]["text"], TRANSCODER_STOPPED)
+        self.assert_visible(controls, ["TranscoderStartButton"], ["TranscoderStopButton"])
+        self.assertTrue(controls["TranscoderStartButton"]["enabled"])
+
+        self.driver.ask("click TranscoderStartButton")
+        controls = self.wait_label("TranscoderStateLabel", "Транскодер запущен", timeout=30)
+        self.assert_visible(controls, ["TranscoderStopButton"], ["TranscoderStartButton"])
+        transcoder = self.driver.ask("transcoder")
+        self.assertTrue(transcoder["found"])
+
+        self.assertTrue(self.driver.ask("request 239.255.42.1;5042;%d;0.0.0.0;" % (port + 1))["ok"])
+        self.wait_label("TranscoderStateLabel", "Кодируется поток udp://@239.255.42.1:5042")
+
+        self.driver.ask("click TranscoderStopButton")
+        controls = self.wait_label("TranscoderStateLabel", TRANSCODER_STOPPED)
+        self.assert_visible(controls, ["TranscoderStartButton"], ["TranscoderStopButton"])
+        wait_for(lambda: not self.driver.ask("running %d" % transcoder["process"])["running"],
+                 "the transcoder process to end")
+        self.assertEqual(self.driver.ask("boxes"), [])
 
     def test_firewall_button_runs_the_six_commands_in_order(self):
         panel, _ = self.open(settings_text())

@@ -236,6 +236,7 @@ class InstallTest(unittest.TestCase):
             '"$P" /install 2>&1; echo "install $?"\n'
             'cat %s; echo "--- verify"\n'
             'systemd-analyze verify %s 2>&1; echo "verify $?"\n'
+            'setpriv --reuid=65534 --regid=65534 --clear-groups "$P" 2>/dev/null | tail -n 3; echo "--- states"\n'
             '"$P" /install 2>&1; echo "again $?"\n'
             'echo "--- calls"; cat "$SYSTEMCTL_CALLS"; : > "$SYSTEMCTL_CALLS"\n'
             '"$P" /remove 2>&1; echo "remove $?"\n'
@@ -249,12 +250,19 @@ class InstallTest(unittest.TestCase):
         verify, rest = rest.split("verify ", 1)
         self.assertEqual(verify, "", "systemd-analyze has something to say about the unit")
         self.assertTrue(rest.startswith("0\n"), output)
-        again, rest = rest[2:].split("again ", 1)
-        # The unit exists already: nothing is overwritten.
-        self.assertEqual(again, "Can not obtain service handle, File exists\n")
-        self.assertTrue(rest.startswith("1\n"), output)
+        # Without root the control panel's state lines still tell the service's state (the stand-in's).
+        states, rest = rest[2:].split("--- states\n", 1)
+        self.assertEqual(states.splitlines(), ["Application is not running", "Service is stopped",
+                                               "Транскодер не запущен"])
+        again, rest = rest.split("again ", 1)
+        # The unit exists already: it is removed and written anew.
+        self.assertEqual(again, "")
+        self.assertTrue(rest.startswith("0\n"), output)
         calls, rest = rest[2:].split("--- calls\n", 1)[1].split("remove ", 1)
-        self.assertEqual(calls.splitlines(), ["daemon-reload", "enable corvane.service", "start corvane.service"])
+        show = "show corvane.service --property=ActiveState --property=StatusText"
+        installs = ["daemon-reload", "enable corvane.service", "start corvane.service"]
+        self.assertEqual(calls.splitlines(), installs + [show, "stop corvane.service", show, show,
+                                                         "disable corvane.service", "daemon-reload"] + installs)
         self.assertTrue(rest.startswith("0\n"), output)
         listing, calls = rest[2:].split("--- calls\n", 1)
         self.assertEqual(listing, "")
@@ -262,6 +270,20 @@ class InstallTest(unittest.TestCase):
                                               "show corvane.service --property=ActiveState --property=StatusText",
                                               "show corvane.service --property=ActiveState --property=StatusText",
                                               "disable corvane.service", "daemon-reload"])
+
+    def test_a_unit_from_elsewhere_is_shown_but_left_alone(self):
+        """A unit of the name that this program did not write (as a package's, here in /run/systemd/system): the
+        control panel's line shows its state; /install and /remove do not touch it."""
+        output = self.in_namespace(
+            'printf "[Service]\\nExecStart=/bin/true\\n" > /run/systemd/system/corvane.service\n'
+            '"$P" | tail -n 2 | head -n 1\n'
+            '"$P" /install 2>&1; echo "install $?"; "$P" /remove 2>&1; echo "remove $?"\n'
+            'ls -A /etc/systemd/system; ls -A /run/systemd/system\n', env=dict(self.env, P=self.program))
+        refused = "Can not obtain service handle, Operation not permitted\n"
+        self.assertEqual(output, "Service is stopped\n" + refused + "install 1\n" + refused + "remove 1\n"
+                                 "corvane.service\n")
+        show = "show corvane.service --property=ActiveState --property=StatusText"
+        self.assertEqual(self.recorded_calls(), [show, show])
 
     def test_a_failed_enable_leaves_nothing_installed(self):
         output = self.in_namespace('"$P" /install 2>&1; echo "install $?"; ls -A /etc/systemd/system\n',

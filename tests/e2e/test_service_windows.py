@@ -15,7 +15,7 @@ import unittest
 
 from corvane_harness import (SLOW, WINDOWS, WINE, MulticastSender, Proxy, exchange, free_tcp_port,
                              require_program, settings_text)
-from service_harness import assert_served_after_continue, held_request, open_stream, wait_answering
+from service_harness import assert_served_after_continue, held_request, open_stream, run_to_end, wait_answering
 
 DRIVER = os.environ.get("CORVANE_SERVICE_DRIVER", "")
 
@@ -112,8 +112,7 @@ class WindowsServiceTest(unittest.TestCase):
         shutil.rmtree(self.top, ignore_errors=True)
 
     def run_program(self, *arguments):
-        return subprocess.run([WINE, self.proxy.exe] + list(arguments), cwd=self.proxy.folder,
-                              stdin=subprocess.DEVNULL, capture_output=True, timeout=120 * SLOW)
+        return run_to_end([WINE, self.proxy.exe] + list(arguments), self.proxy.folder)
 
     def install_and_wait_running(self):
         installed = self.run_program("/install")
@@ -191,13 +190,10 @@ class WindowsServiceTest(unittest.TestCase):
 
     def test_install_over_an_existing_service_and_remove_of_a_running_one(self):
         self.install_and_wait_running()
-        again = self.run_program("/install")
-        self.assertEqual(again.returncode, 1)
-        self.assertEqual(again.stdout, b"")
-        message = again.stderr.decode("latin-1")
-        self.assertTrue(message.startswith("Can not obtain service handle, "), message)
-        self.assertTrue(message.endswith("\r\n") and len(message) > len("Can not obtain service handle, \r\n"))
-        self.assertEqual(self.driver.query()[0], RUNNING)
+        exchange(self.port, b"GET /before-the-reinstall HTTP/1.0\r\n\r\n")
+        # The running service is stopped, removed, and installed and started anew: a new proxy with a new log.
+        status = self.install_and_wait_running()
+        self.assertNotIn(b"/before-the-reinstall", status)
 
         removed = self.run_program("/remove")
         self.assertEqual((removed.returncode, removed.stdout, removed.stderr), (0, b"", b""))
@@ -207,8 +203,10 @@ class WindowsServiceTest(unittest.TestCase):
         self.assert_refused()
 
         again = self.run_program("/remove")
-        self.assertEqual(again.returncode, 1)
-        self.assertTrue(again.stderr.startswith(b"Can not obtain service handle, "), again.stderr)
+        self.assertEqual((again.returncode, again.stdout), (1, b""))
+        message = again.stderr.decode("latin-1")
+        self.assertTrue(message.startswith("Can not obtain service handle, "), message)
+        self.assertTrue(message.endswith("\r\n") and len(message) > len("Can not obtain service handle, \r\n"))
 
     def test_a_listener_that_cannot_start_stops_the_service_with_its_code(self):
         with socket.socket() as taken:

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "panel/StatusView.h"
 #include "platform/Files.h"
 #include "startup/Settings.h"
 #include "startup/Switches.h"
@@ -22,19 +23,25 @@ class ControlPanelTest : public ::testing::Test {
     SetProcessArguments({});
   }
 
-  // A service that moves through its states as the operations act on it.
+  // A service that moves through its states as the operations act on it, and a transcoder window.
   PanelOperations Recording() {
     PanelOperations operations;
     operations.service.query = [this] { return service_; };
+    operations.service.mayChange = [this](const std::string& commandSwitch) {
+      calls_.push_back("may " + commandSwitch);
+      return mayChange_;
+    };
     operations.service.install = [this] {
       calls_.push_back("install");
       service_ = {true, kServiceStopped};
-      return true;
+      return installWorks_;
     };
     operations.service.remove = [this] {
       calls_.push_back("remove");
+      if (!service_.opened) PanelMessage("Can not obtain service handle, none");
+      const bool removed = service_.opened;
       service_ = {};
-      return true;
+      return removed;
     };
     operations.service.start = [this] {
       calls_.push_back("start");
@@ -46,61 +53,86 @@ class ControlPanelTest : public ::testing::Test {
       service_ = {true, kServiceStopped};
     };
     operations.service.imagePath = [] { return std::string(); };
+    operations.transcoder.find = [this](std::string& request) {
+      request = transcoderRequest_;
+      return transcoderRuns_;
+    };
+    operations.transcoder.close = [this] { calls_.push_back("close"); };
     return operations;
   }
 
-  int Run(std::vector<std::string> arguments, const PanelOperations& operations, std::string* output = nullptr) {
+  struct Output {
+    std::string out;
+    std::string errors;
+  };
+
+  int Run(std::vector<std::string> arguments, const PanelOperations& operations, Output* output = nullptr) {
     SetProcessArguments(std::move(arguments));
     ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
     const int code = RunControlPanel(operations);
-    const std::string printed = ::testing::internal::GetCapturedStdout();
+    Output printed{::testing::internal::GetCapturedStdout(), ::testing::internal::GetCapturedStderr()};
     if (output != nullptr) *output = printed;
     return code;
   }
 
   ServiceQuery service_;
+  bool mayChange_ = true;
+  bool installWorks_ = true;
+  bool transcoderRuns_ = false;
+  std::string transcoderRequest_;
   std::vector<std::string> calls_;
 };
 
 TEST_F(ControlPanelTest, InstallReplacesAnInstalledServiceSavesAndStartsIt) {
   service_ = {true, kServiceRunning};
   EXPECT_EQ(Run({"/INSTALL"}, Recording()), 0);
-  EXPECT_EQ(calls_, (std::vector<std::string>{"remove", "install", "start"}));
+  EXPECT_EQ(calls_, (std::vector<std::string>{"may /install", "remove", "install", "start"}));
   std::string contents;
   ASSERT_TRUE(platform::ReadWholeFile(SettingsFile(), contents));
   EXPECT_EQ(contents.size(), 29u);  // the defaults, saved before the service reads them
 
   calls_.clear();
   service_ = {};
-  EXPECT_EQ(Run({"/install"}, Recording()), 0);
-  EXPECT_EQ(calls_, (std::vector<std::string>{"install", "start"}));
+  EXPECT_EQ(Run({"/install", "/remove"}, Recording()), 0);
+  EXPECT_EQ(calls_, (std::vector<std::string>{"may /install", "install", "start"}));
 }
 
-TEST_F(ControlPanelTest, RemoveActsOnlyOnAnInstalledService) {
-  EXPECT_EQ(Run({"/remove"}, Recording()), 0);
-  EXPECT_TRUE(calls_.empty());
+TEST_F(ControlPanelTest, ServiceSwitchesStopAtTheFirstFailedStepAndReportToThePrompt) {
+  Output output;
+  // Nothing to remove: said on standard error, and a failure for scripts.
+  EXPECT_EQ(Run({"/remove"}, Recording(), &output), 1);
+  EXPECT_EQ(output.out, "");
+  EXPECT_EQ(output.errors, "Can not obtain service handle, none\n");
   service_ = {true, kServicePaused};
   EXPECT_EQ(Run({"/remove"}, Recording()), 0);
-  EXPECT_EQ(calls_, (std::vector<std::string>{"remove"}));
-}
+  EXPECT_EQ(calls_, (std::vector<std::string>{"may /remove", "remove", "may /remove", "remove"}));
 
-TEST_F(ControlPanelTest, WithoutServiceOperationsTheSwitchesSaySoAndFail) {
-  std::string output;
-  EXPECT_EQ(Run({"/install"}, PanelOperations{}, &output), 2);
-  EXPECT_EQ(output, "Service control is not available\r\n");
-  EXPECT_EQ(Run({"/remove"}, PanelOperations{}, &output), 2);
-  EXPECT_EQ(output, "Service control is not available\r\n");
+  calls_.clear();
+  mayChange_ = false;
+  EXPECT_EQ(Run({"/install"}, Recording()), 1);
+  EXPECT_EQ(Run({"/remove"}, Recording()), 1);
+  EXPECT_EQ(calls_, (std::vector<std::string>{"may /install", "may /remove"}));
   EXPECT_FALSE(SettingsFileExists(SettingsFile()));  // nothing saved for a service that cannot come
+
+  calls_.clear();
+  mayChange_ = true;
+  installWorks_ = false;
+  EXPECT_EQ(Run({"/install"}, Recording()), 1);
+  EXPECT_EQ(calls_, (std::vector<std::string>{"may /install", "install"}));
 }
 
 TEST_F(ControlPanelTest, PrintedStatesComeFromTheOperations) {
   service_ = {true, kServicePaused};
-  std::string output;
+  transcoderRuns_ = true;
+  transcoderRequest_ = "239.1.2.3;1234;7782;0.0.0.0;";
+  Output output;
   EXPECT_EQ(Run({}, Recording(), &output), 0);
-  const std::string states = "\r\nApplication is not running\r\nСервис приостановлен\r\nTranscoder control is not available\r\n";
-  ASSERT_GE(output.size(), states.size());
-  EXPECT_EQ(output.substr(output.size() - states.size()), states);
-  EXPECT_EQ(output.rfind("Usage examples\r\n", 0), 0u);
+  const std::string states =
+      "\r\nApplication is not running\r\nСервис приостановлен\r\nКодируется поток udp://@239.1.2.3:1234\r\n";
+  ASSERT_GE(output.out.size(), states.size());
+  EXPECT_EQ(output.out.substr(output.out.size() - states.size()), states);
+  EXPECT_EQ(output.out.rfind("Usage examples\r\n", 0), 0u);
   EXPECT_TRUE(calls_.empty());
 }
 

@@ -4,7 +4,6 @@
 
 #include <set>
 
-#include "panel/PanelOperations.h"
 
 namespace {
 
@@ -70,31 +69,6 @@ TEST(PanelView, CaptionsInTheChosenLanguage) {
   const platform::WindowDescription english = PanelWindowDescription(PanelLanguage::English, "");
   EXPECT_EQ(Described(english, ControlId::TranscoderEnableCheck).text, "Enable live transcoding with ");
   EXPECT_EQ(Described(english, ControlId::AppStateLabel).text, "---");
-}
-
-TEST(PanelOperations, MissingOperationsAreSaidAndTheirButtonsHidden) {
-  StatusView view = InitialStatusView();
-  view.installVisible = view.serviceStartVisible = view.transcoderStartVisible = true;
-  view.serviceLabel = "Service is stopped";
-
-  const StatusView missing = WithMissingSections(view, PanelOperations{}, PanelLanguage::English);
-  EXPECT_EQ(missing.serviceLabel, "Service control is not available");
-  EXPECT_EQ(missing.transcoderLabel, "Transcoder control is not available");
-  EXPECT_FALSE(missing.installVisible || missing.removeVisible || missing.serviceStartVisible ||
-               missing.serviceStopVisible || missing.transcoderStartVisible || missing.transcoderStopVisible);
-  EXPECT_EQ(WithMissingSections(view, PanelOperations{}, PanelLanguage::Russian).serviceLabel,
-            "Управление сервисом недоступно");
-
-  PanelOperations wired;
-  wired.service = {[] { return ServiceQuery{}; }, [] { return true; }, [] { return true; },
-                   [] { return true; },           [] {},              [] { return std::string(); }};
-  wired.transcoder = {[](std::string&) { return false; }, [] {}};
-  const StatusView kept = WithMissingSections(view, wired, PanelLanguage::English);
-  EXPECT_EQ(kept.serviceLabel, "Service is stopped");
-  EXPECT_TRUE(kept.installVisible && kept.serviceStartVisible && kept.transcoderStartVisible);
-  // One missing operation is enough to leave the section out.
-  wired.service.stop = nullptr;
-  EXPECT_EQ(WithMissingSections(view, wired, PanelLanguage::English).serviceLabel, "Service control is not available");
 }
 
 }  // namespace

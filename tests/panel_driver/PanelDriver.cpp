@@ -10,6 +10,10 @@
 //   dismiss            presses OK in the first message box
 //   alive              whether the panel window still exists
 //   pointer X Y        moves the mouse pointer to the screen position
+//   service CODE       sends the control code to the service "corvane", as another program would
+//   request TEXT       puts TEXT into the transcoder window's request field, as the proxy does
+//   transcoder         whether the transcoder window exists, and the id of its process
+//   running PID        whether that process still runs
 #include <windows.h>
 
 #include <cstdio>
@@ -247,6 +251,40 @@ std::string Answer(const std::string& line) {
     in >> x >> y;
     SetCursorPos(x, y);
     return "{\"ok\":true}";
+  }
+  if (command == "service") {
+    unsigned code = 0;
+    in >> code;
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = manager != nullptr ? OpenServiceW(manager, L"corvane", SERVICE_ALL_ACCESS) : nullptr;
+    SERVICE_STATUS status{};
+    const bool sent = service != nullptr && ControlService(service, code, &status);
+    const DWORD error = sent ? 0 : GetLastError();
+    if (service != nullptr) CloseServiceHandle(service);
+    if (manager != nullptr) CloseServiceHandle(manager);
+    return std::string("{\"sent\":") + Bool(sent) + ",\"code\":" + std::to_string(error) + "}";
+  }
+  if (command == "request") {
+    std::string text;
+    std::getline(in >> std::ws, text);
+    const HWND transcoder = FindWindowA("CorvaneVlcWndClass", nullptr);
+    const HWND field = transcoder != nullptr ? FindWindowExA(transcoder, nullptr, "obj_EDIT", nullptr) : nullptr;
+    if (field != nullptr) SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    return std::string("{\"ok\":") + Bool(field != nullptr) + "}";
+  }
+  if (command == "transcoder") {
+    const HWND transcoder = FindWindowA("CorvaneVlcWndClass", nullptr);
+    DWORD process = 0;
+    if (transcoder != nullptr) GetWindowThreadProcessId(transcoder, &process);
+    return std::string("{\"found\":") + Bool(transcoder != nullptr) + ",\"process\":" + std::to_string(process) + "}";
+  }
+  if (command == "running") {
+    DWORD id = 0;
+    in >> id;
+    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+    const bool running = process != nullptr && WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    if (process != nullptr) CloseHandle(process);
+    return std::string("{\"running\":") + Bool(running) + "}";
   }
   if (command == "alive") return std::string("{\"alive\":") + Bool(panel != nullptr && IsWindow(panel)) + "}";
   if (panel == nullptr || !IsWindow(panel)) return "{\"error\":\"no panel window\"}";

@@ -1,0 +1,61 @@
+#include "startup/PanelWiring.h"
+
+#include <cstdint>
+#include <string>
+
+#include "base/ProcessValues.h"
+#include "panel/ControlPanel.h"
+#include "platform/MessageWindow.h"
+#include "platform/ServiceManager.h"
+#include "platform/Text.h"
+#include "service/ServiceControl.h"
+#include "transcoder/TranscoderHost.h"
+
+namespace {
+
+// The service module's messages carry the system's texts, which are in its code page; the panel's are UTF-8.
+void ShowInPanel(const std::string& text) { PanelMessage(platform::Utf8FromSystemCodePage(text)); }
+
+ServiceQuery QueryProxyService() {
+  ServiceQuery query;
+  std::uint32_t state = 0;
+  query.opened = QueryServiceState(state);
+  query.state = state;
+  return query;
+}
+
+bool MayChangeServices(const std::string& commandSwitch) {
+  const std::string advice = platform::ServiceRightsAdvice(commandSwitch);
+  if (!advice.empty()) ServiceMessage(advice);
+  return advice.empty();
+}
+
+platform::WindowRef TranscoderWindow() { return platform::FindMessageWindow(kTranscoderWindowClass, std::string()); }
+
+bool FindTranscoder(std::string& request) {
+  const platform::WindowRef window = TranscoderWindow();
+  if (!window.Found()) return false;
+  std::string text;
+  // A window that goes away meanwhile reads as one without a stream; the next refresh sees it gone.
+  request = platform::ReadWindowText(window, text) ? platform::Utf8FromSystemCodePage(text) : std::string();
+  return true;
+}
+
+// In the order of the operations' fields: each is named after what it does.
+PanelOperations WiredPanelOperations() {
+  PanelOperations operations;
+  operations.service = {QueryProxyService, MayChangeServices, InstallService, RemoveService, StartService, StopService,
+                        [] { return GetServiceImagePath(kServiceName); }};
+  operations.transcoder = {FindTranscoder, [] { platform::PostWindowClose(TranscoderWindow()); }};
+  return operations;
+}
+
+}  // namespace
+
+int RunControlPanelMode() {
+  void (*const previous)(const std::string&) = ServiceMessage;
+  ServiceMessage = ShowInPanel;
+  const int code = RunControlPanel(WiredPanelOperations());
+  ServiceMessage = previous;
+  return code;
+}
