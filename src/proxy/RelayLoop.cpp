@@ -3,7 +3,6 @@
 RelayEnd ForwardDatagrams(DatagramSource& source, StreamSink& sink, RelayClock& clock,
                           const std::function<void()>& onForwarded) {
   std::int64_t lastData = clock.NowMicroseconds();
-  const std::int64_t beatsFrom = lastData + kStartWithoutBeatsMicroseconds;
   for (;;) {
     const TakenDatagrams taken = source.Receive();
     if (taken.failed) return RelayEnd::ReceiveFailed;
@@ -16,6 +15,6 @@ RelayEnd ForwardDatagrams(DatagramSource& source, StreamSink& sink, RelayClock& 
     if (!sink.Send(taken.pieces, taken.count)) return RelayEnd::ClientGone;
     onForwarded();
     // A receive that ran out of room left datagrams waiting: they go on without a pause.
-    if (!taken.full && now >= beatsFrom) clock.Pause(kGatherBeatMicroseconds - clock.NowMicroseconds() % kGatherBeatMicroseconds);
+    if (!taken.full) clock.Pause(kGatherBeatMicroseconds - clock.NowMicroseconds() % kGatherBeatMicroseconds);
   }
 }

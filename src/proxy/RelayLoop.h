@@ -19,10 +19,6 @@ inline constexpr std::int64_t kSilenceLimitMicroseconds =
 // steady clock), so the threads of many viewers wake together and the system serves them in one go.
 // A datagram is held back at most one period: less than the 10 ms poll.
 inline constexpr std::int64_t kGatherBeatMicroseconds = 5000;
-// A stream's first moments go on datagram by datagram: while many players tune in at once (a
-// whole house switching to the match), the beats of the streams already running would hold up
-// the start of the others.
-inline constexpr std::int64_t kStartWithoutBeatsMicroseconds = 100000;
 
 // What one receive took: the bytes of its datagrams end to end, in pieces.
 struct TakenDatagrams {
@@ -58,7 +54,6 @@ class RelayClock {
 enum class RelayEnd { Silence, ReceiveFailed, ClientGone };
 
 // Forwards every datagram to the sink, whole and in order, until one of the ends: a datagram after a
-// quiet spell, and every datagram of the stream's start, goes on at once; those of a flowing stream
-// once a beat. onForwarded runs after each send.
+// quiet spell goes on at once, those of a flowing stream once a beat. onForwarded runs after each send.
 RelayEnd ForwardDatagrams(DatagramSource& source, StreamSink& sink, RelayClock& clock,
                           const std::function<void()>& onForwarded);
