@@ -336,6 +336,17 @@ class PanelWindowTest(ProgramTestCase):
             return controls if controls[name]["text"] == text else None
         return wait_for(shown, "%s to show %r" % (name, text), timeout=timeout)
 
+    def wait_state(self, name, text, shown, hidden, timeout=20):
+        """Waits until the label shows the text and the buttons follow: one refresh writes the label before it shows
+        and hides the buttons, so a look in between sees the one without the other."""
+        def followed():
+            controls = self.driver.controls()
+            visible = {button: controls[button]["visible"] for button in list(shown) + list(hidden)}
+            wanted = dict([(button, True) for button in shown] + [(button, False) for button in hidden])
+            return controls if controls[name]["text"] == text and visible == wanted else None
+        return wait_for(followed, "%s to show %r with %s shown and %s hidden" % (name, text, shown, hidden),
+                        timeout=timeout)
+
     def assert_visible(self, controls, shown, hidden):
         self.assertEqual({name: controls[name]["visible"] for name in shown + hidden},
                          dict([(name, True) for name in shown] + [(name, False) for name in hidden]))
@@ -353,20 +364,20 @@ class PanelWindowTest(ProgramTestCase):
         self.assert_visible(controls, buttons[:1], buttons[1:])
 
         self.driver.ask("click InstallButton")
-        controls = self.wait_label("ServiceStateLabel", "Service is running", timeout=60)
-        self.assert_visible(controls, ["RemoveButton", "ServiceStopButton"], ["InstallButton", "ServiceStartButton"])
+        self.wait_state("ServiceStateLabel", "Service is running",
+                        ["RemoveButton", "ServiceStopButton"], ["InstallButton", "ServiceStartButton"], timeout=60)
         self.assertIn(b"Start listening at 0.0.0.0:%d" % port, wait_answering(port))
         self.assertEqual(self.driver.ask("boxes"), [])
 
         self.assertTrue(self.driver.ask("service 2")["sent"])  # pause
-        controls = self.wait_label("ServiceStateLabel", "Сервис приостановлен")
-        self.assert_visible(controls, ["RemoveButton", "ServiceStopButton"], ["InstallButton", "ServiceStartButton"])
+        self.wait_state("ServiceStateLabel", "Сервис приостановлен",
+                        ["RemoveButton", "ServiceStopButton"], ["InstallButton", "ServiceStartButton"])
         self.assertTrue(self.driver.ask("service 3")["sent"])  # continue
         self.wait_label("ServiceStateLabel", "Service is running")
 
         self.driver.ask("click ServiceStopButton")
-        controls = self.wait_label("ServiceStateLabel", "Service is stopped")
-        self.assert_visible(controls, ["RemoveButton", "ServiceStartButton"], ["InstallButton", "ServiceStopButton"])
+        self.wait_state("ServiceStateLabel", "Service is stopped",
+                        ["RemoveButton", "ServiceStartButton"], ["InstallButton", "ServiceStopButton"])
         self.driver.ask("click ServiceStartButton")
         self.wait_label("ServiceStateLabel", "Service is running", timeout=60)
         wait_answering(port)
@@ -379,8 +390,7 @@ class PanelWindowTest(ProgramTestCase):
         self.wait_label("ServiceStateLabel", "Service is running")
 
         self.driver.ask("click RemoveButton")
-        controls = self.wait_label("ServiceStateLabel", SERVICE_NOT_INSTALLED, timeout=60)
-        self.assert_visible(controls, ["InstallButton"], buttons[1:])
+        self.wait_state("ServiceStateLabel", SERVICE_NOT_INSTALLED, ["InstallButton"], buttons[1:], timeout=60)
         self.assertEqual(self.driver.ask("boxes"), [])
 
     def test_transcoder_start_request_and_close(self):
@@ -396,8 +406,8 @@ class PanelWindowTest(ProgramTestCase):
         self.assertTrue(controls["TranscoderStartButton"]["enabled"])
 
         self.driver.ask("click TranscoderStartButton")
-        controls = self.wait_label("TranscoderStateLabel", "Транскодер запущен", timeout=30)
-        self.assert_visible(controls, ["TranscoderStopButton"], ["TranscoderStartButton"])
+        self.wait_state("TranscoderStateLabel", "Транскодер запущен",
+                        ["TranscoderStopButton"], ["TranscoderStartButton"], timeout=30)
         transcoder = self.driver.ask("transcoder")
         self.assertTrue(transcoder["found"])
 
@@ -405,8 +415,7 @@ class PanelWindowTest(ProgramTestCase):
         self.wait_label("TranscoderStateLabel", "Кодируется поток udp://@239.255.42.1:5042")
 
         self.driver.ask("click TranscoderStopButton")
-        controls = self.wait_label("TranscoderStateLabel", TRANSCODER_STOPPED)
-        self.assert_visible(controls, ["TranscoderStartButton"], ["TranscoderStopButton"])
+        self.wait_state("TranscoderStateLabel", TRANSCODER_STOPPED, ["TranscoderStartButton"], ["TranscoderStopButton"])
         wait_for(lambda: not self.driver.ask("running %d" % transcoder["process"])["running"],
                  "the transcoder process to end")
         self.assertEqual(self.driver.ask("boxes"), [])
