@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <string>
+#include <sys/file.h>
+#include <unistd.h>
 #include <vector>
 
 #include "panel/StatusView.h"
@@ -17,10 +20,18 @@ namespace {
 
 class ControlPanelTest : public ::testing::Test {
  protected:
-  void SetUp() override { std::remove(SettingsFile().c_str()); }
+  // The switches save the settings file beside the program, which every test of this fixture shares; the test
+  // runner starts each test in a process of its own, side by side, so they take turns through a lock file.
+  void SetUp() override {
+    lock_ = open((SettingsFile() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(lock_, 0);
+    ASSERT_EQ(flock(lock_, LOCK_EX), 0);
+    std::remove(SettingsFile().c_str());
+  }
   void TearDown() override {
     std::remove(SettingsFile().c_str());
     SetProcessArguments({});
+    if (lock_ >= 0) close(lock_);
   }
 
   // A service that moves through its states as the operations act on it, and a transcoder window.
@@ -77,6 +88,7 @@ class ControlPanelTest : public ::testing::Test {
   }
 
   ServiceQuery service_;
+  int lock_ = -1;
   bool mayChange_ = true;
   bool installWorks_ = true;
   bool transcoderRuns_ = false;
