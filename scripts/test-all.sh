@@ -22,18 +22,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" || exit 1
 fi
 
-# Only src/platform talks to the operating system, and its public headers carry no OS types (the
-# private headers that the implementations share are the exception).
-os_headers='#include *<(windows|winsock2|ws2tcpip|iphlpapi|wincrypt|shellapi|unistd|fcntl|pthread|signal|dlfcn|ifaddrs|netdb|sys/[a-z_]+|netinet/[a-z_]+|arpa/[a-z_]+|nettle/[a-z_0-9]+)\.h>'
-os_conditions='^ *# *(if|ifdef|ifndef|elif)\b.*(_WIN32|_WIN64|__linux__|__unix__|__MINGW|_MSC_VER|__APPLE__)'
-seam_breaks=$( (grep -rnE "$os_headers|$os_conditions" src --include='*.cpp' --include='*.h' | grep -v '^src/platform/';
-                grep -nE "$os_headers|$os_conditions" src/platform/*.h |
-                  grep -vE '^src/platform/(WindowsHeaders|WinHandles|PosixSupport)\.h') )
-if [ -n "$seam_breaks" ]; then
-  echo "== Operating-system code outside the platform layer:"
-  echo "$seam_breaks"
-  exit 1
-fi
+# Operating-system code only in the OS halves, and rooms that include downward only.
+scripts/check-rooms.py || exit 1
 
 fuzz_seconds=${CORVANE_FUZZ_SECONDS:-30}
 logs=$root/build/test-logs
