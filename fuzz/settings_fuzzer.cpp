@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "netutil/InterfaceSelect.h"
-#include "startup/Settings.h"
+#include "settings/Settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string contents(reinterpret_cast<const char*>(data), size);

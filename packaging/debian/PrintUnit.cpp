@@ -4,7 +4,7 @@
 #include <string>
 
 #include "base/ProcessValues.h"
-#include "platform/SystemdUnit.h"
+#include "service/SystemdUnit.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

@@ -13,7 +13,7 @@
 #include "platform/Process.h"
 #include "platform/Text.h"
 #include "platform/UserMessage.h"
-#include "startup/Settings.h"
+#include "settings/Settings.h"
 #include "startup/StartupValues.h"
 #include "startup/Switches.h"
 

@@ -9,8 +9,8 @@
 #include "panel/PanelLanguage.h"
 #include "panel/PanelOperations.h"
 #include "panel/PanelSettingsFile.h"
+#include "panel/PanelWindow.h"
 #include "panel/StatusView.h"
-#include "platform/PanelWindow.h"
 #include "platform/Process.h"
 
 class ControlPanelWindow {

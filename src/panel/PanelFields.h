@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "startup/Settings.h"
+#include "settings/Settings.h"
 
 struct PanelFields {
   std::vector<std::string> interfaceEntries;  // both interface lists: "0.0.0.0", "127.0.0.1", the host's

@@ -3,7 +3,7 @@
 // in the window, captions in the chosen language.
 #include "panel/PanelLanguage.h"
 #include "panel/PanelLayout.h"
-#include "platform/PanelWindow.h"
+#include "panel/PanelWindow.h"
 
 // The class by which the panel's window is found.
 inline constexpr const char* kPanelWindowClass = "CorvanePanelWindow";

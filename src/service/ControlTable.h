@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/ServiceStatus.h"
+#include "service/ServiceStatus.h"
 
 enum class PumpStep {
   ReportStopPending,

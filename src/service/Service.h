@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/ServiceDispatcher.h"
-#include "platform/ServiceStatus.h"
 #include "platform/SuspendableThread.h"
 #include "service/ControlTable.h"
+#include "service/ServiceDispatcher.h"
+#include "service/ServiceStatus.h"
 #include "service/ServiceSystem.h"
 
 // Thread message that brings a control code to the control pump (WM_USER + 1000).

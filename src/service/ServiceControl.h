@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ServiceManager.h"
+#include "service/ServiceManager.h"
 
 // Where the operations show their messages. Shows them to the user by default (platform::ReportToUser);
 // the control panel puts its own routine in place.

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ServiceDispatcher.h"
+#include "service/ServiceDispatcher.h"
 
 class ServiceSystem {
  public:

@@ -6,9 +6,9 @@
 #include "base/ProcessValues.h"
 #include "panel/ControlPanel.h"
 #include "platform/MessageWindow.h"
-#include "platform/ServiceManager.h"
 #include "platform/Text.h"
 #include "service/ServiceControl.h"
+#include "service/ServiceManager.h"
 #include "transcoder/TranscoderHost.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "platform/Thread.h"
 #include "proxy/Listener.h"
 #include "proxy/ProxyLog.h"
-#include "startup/Settings.h"
+#include "settings/Settings.h"
 #include "startup/StartupValues.h"
 #include "startup/Switches.h"
 

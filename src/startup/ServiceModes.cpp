@@ -3,8 +3,8 @@
 #include <string>
 
 #include "base/ProcessValues.h"
-#include "platform/ServiceManager.h"
 #include "service/Service.h"
+#include "service/ServiceManager.h"
 
 std::uint32_t ServiceExitCode(ProxyRunResult result) {
   switch (result) {

@@ -4,7 +4,7 @@
 #include "netutil/HostInfo.h"
 #include "platform/Console.h"
 #include "platform/Thread.h"
-#include "startup/Settings.h"
+#include "settings/Settings.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "panel/StatusView.h"
 #include "platform/Files.h"
-#include "startup/Settings.h"
+#include "settings/Settings.h"
 #include "startup/Switches.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/PanelWindowState_win.h"
+#include "panel/PanelWindowState_win.h"
 
 #include "platform/WinText.h"
 

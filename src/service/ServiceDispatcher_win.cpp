@@ -1,4 +1,4 @@
-#include "platform/ServiceDispatcher.h"
+#include "service/ServiceDispatcher.h"
 
 #include "platform/WindowsHeaders.h"
 

@@ -1,4 +1,4 @@
-#include "platform/PanelWindow.h"
+#include "panel/PanelWindow.h"
 
 #include "platform/Console.h"
 

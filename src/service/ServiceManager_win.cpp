@@ -1,4 +1,4 @@
-#include "platform/ServiceManager.h"
+#include "service/ServiceManager.h"
 
 #include "platform/Registry.h"
 #include "platform/WindowsHeaders.h"

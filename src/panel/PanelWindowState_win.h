@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/PanelWindow.h"
+#include "panel/PanelWindow.h"
 #include "platform/WinHandles.h"
 
 namespace platform {

@@ -1,4 +1,4 @@
-#include "platform/SystemdUnit.h"
+#include "service/SystemdUnit.h"
 
 #include <sstream>
 

@@ -1,4 +1,4 @@
-#include "platform/ServiceDispatcher.h"
+#include "service/ServiceDispatcher.h"
 
 #include <atomic>
 #include <cerrno>
@@ -12,8 +12,8 @@
 #include <thread>
 
 #include "platform/PosixSupport.h"
-#include "platform/ServiceSystemd_posix.h"
 #include "platform/Thread.h"
+#include "service/ServiceSystemd_posix.h"
 
 namespace platform {
 namespace {

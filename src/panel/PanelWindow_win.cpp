@@ -1,8 +1,8 @@
-#include "platform/PanelWindow.h"
+#include "panel/PanelWindow.h"
 
 #include <utility>
 
-#include "platform/PanelWindowState_win.h"
+#include "panel/PanelWindowState_win.h"
 #include "platform/WinText.h"
 
 namespace platform {

@@ -4,7 +4,7 @@
 #include <csignal>
 #include <cstdint>
 
-#include "platform/ServiceStatus.h"
+#include "service/ServiceStatus.h"
 
 namespace platform {
 

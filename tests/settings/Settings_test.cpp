@@ -1,4 +1,4 @@
-#include "startup/Settings.h"
+#include "settings/Settings.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ServiceStatus.h"
+#include "service/ServiceStatus.h"
 
 namespace platform {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ServiceStatus.h"
+#include "service/ServiceStatus.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/ServiceManager.h"
+#include "service/ServiceManager.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -10,8 +10,8 @@
 
 #include "platform/Files.h"
 #include "platform/PosixSupport.h"
-#include "platform/ServiceSystemd_posix.h"
-#include "platform/SystemdUnit.h"
+#include "service/ServiceSystemd_posix.h"
+#include "service/SystemdUnit.h"
 
 extern char** environ;
 
