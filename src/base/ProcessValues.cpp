@@ -19,6 +19,10 @@ const std::string& ProgramVersion() { return Values().programVersion; }
 const std::string& ServerSignature() { return Values().serverSignature; }
 const std::string& InstanceId() { return Values().instanceId; }
 
+std::string InstanceMutexName(const std::string& instanceId) {
+  return std::string(kServiceName) + "_mutex_" + instanceId;
+}
+
 void SetProcessValues(const std::string& programVersion, const std::string& serverSignature,
                       const std::string& instanceId) {
   Values() = ProcessValues{programVersion, serverSignature, instanceId};

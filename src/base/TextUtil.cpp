@@ -16,7 +16,21 @@ int ParseInteger(const std::string& text) {
   return static_cast<int>(value);
 }
 
+std::string NormaliseNumberText(const std::string& text) { return std::to_string(ParseInteger(text)); }
+
 bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+
+std::string ReplaceAll(const std::string& text, const std::string& from, const std::string& to) {
+  if (from.empty()) return text;
+  std::string result;
+  std::size_t start = 0;
+  for (std::size_t found; (found = text.find(from, start)) != std::string::npos; start = found + from.size()) {
+    result.append(text, start, found - start);
+    result += to;
+  }
+  result.append(text, start, std::string::npos);
+  return result;
+}
 
 bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
   const auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };

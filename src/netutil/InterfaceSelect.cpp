@@ -2,13 +2,12 @@
 
 #include <vector>
 
+#include "base/TextUtil.h"
 #include "platform/Text.h"
 
 namespace {
 
 constexpr std::size_t kMaskLimit = 256;
-
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 }  // namespace
 

@@ -6,9 +6,9 @@
 #include "panel/PanelOperations.h"
 
 // Runs the panel until its window closes; returns the process exit code.
-int RunControlPanel(const PanelOperations& operations);
+int RunControlPanel(const PanelSwitches& switches, const PanelOperations& operations);
 
 // Every message of the control panel: a modal message box owned by the open panel window (hidden or not)
-// with its caption as title; standard output where there is no window. The service module's message
-// routine is set to this.
+// with its caption as title; standard output where there is no window. The program entry hands it to the
+// service operations as the place for their messages.
 void PanelMessage(const std::string& text);

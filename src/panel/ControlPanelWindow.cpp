@@ -14,8 +14,6 @@
 #include "platform/Text.h"
 #include "platform/UserMessage.h"
 #include "settings/Settings.h"
-#include "startup/StartupValues.h"
-#include "startup/Switches.h"
 
 namespace {
 
@@ -27,8 +25,8 @@ constexpr LocalizedText kNoWindow{"Не удалось создать окно �
 
 }  // namespace
 
-ControlPanelWindow::ControlPanelWindow(const PanelOperations& operations)
-    : operations_(operations), shown_(InitialStatusView()) {
+ControlPanelWindow::ControlPanelWindow(const PanelSwitches& switches, const PanelOperations& operations)
+    : switches_(switches), operations_(operations), shown_(InitialStatusView()) {
   activePanel = this;
 }
 
@@ -45,9 +43,9 @@ int ControlPanelWindow::Run() {
   const SettingsLoad load = LoadPanelSettings(settingsFile_, fields_, language_, loadMessage);
 
   // The service switches never make the window; they report to the prompt they were given at.
-  if (HasSwitch("/install") || HasSwitch("/remove")) {
+  if (switches_.install || switches_.remove) {
     reportToPrompt_ = true;
-    if (load != SettingsLoad::Unreadable) return RunServiceSwitch(HasSwitch("/install"));
+    if (load != SettingsLoad::Unreadable) return RunServiceSwitch(switches_.install);
     // The save that comes with the install would replace the file with the defaults.
     Message(loadMessage);
     return 1;
@@ -64,7 +62,7 @@ int ControlPanelWindow::Run() {
   ShowFields();
   RefreshStatus();
 
-  if (HasSwitch("/?")) {
+  if (switches_.help) {
     window_.Hide();
     ShowHelp();
     window_.Close();
@@ -236,8 +234,8 @@ void ControlPanelWindow::AfterRefresh() {
   }
 }
 
-int RunControlPanel(const PanelOperations& operations) {
-  ControlPanelWindow panel(operations);
+int RunControlPanel(const PanelSwitches& switches, const PanelOperations& operations) {
+  ControlPanelWindow panel(switches, operations);
   return panel.Run();
 }
 

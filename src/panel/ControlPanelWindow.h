@@ -15,7 +15,7 @@
 
 class ControlPanelWindow {
  public:
-  explicit ControlPanelWindow(const PanelOperations& operations);
+  ControlPanelWindow(const PanelSwitches& switches, const PanelOperations& operations);
   ControlPanelWindow(const ControlPanelWindow&) = delete;
   ControlPanelWindow& operator=(const ControlPanelWindow&) = delete;
   ~ControlPanelWindow();
@@ -58,6 +58,7 @@ class ControlPanelWindow {
   void OpenAddress(const std::string& address);
   void StartOrReport(const std::string& commandLine, platform::ProgramWindow window);
 
+  const PanelSwitches switches_;
   const PanelOperations& operations_;
   platform::PanelWindow window_;
   PanelLanguage language_ = PanelLanguage::English;

@@ -10,6 +10,7 @@
 #include "platform/Process.h"
 #include "platform/Text.h"
 #include "platform/Thread.h"
+#include "service/ServiceStatus.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ void ControlPanelWindow::FinishRestartAfterClose() {
   for (int poll = 0; poll < kStopPolls; ++poll) {
     const ServiceQuery service = operations_.service.query();
     if (!service.opened) return;
-    if (service.state == kServiceStopped) {
+    if (service.state == platform::kServiceStopped) {
       operations_.service.start();
       return;
     }
@@ -117,7 +118,7 @@ void ControlPanelWindow::ShowCover(bool shown) {
 // The other copy opens its own panel; when its file has gone, this window's own buttons take over.
 void ControlPanelWindow::OperateForeignService() {
   const std::string path = operations_.service.imagePath();
-  if (platform::GetFileKind(path) == platform::FileKind::File) {
+  if (platform::IsFile(path)) {
     StartOrReport(Quoted(path), platform::ProgramWindow::Normal);
   } else {
     ShowCover(false);

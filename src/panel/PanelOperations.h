@@ -28,6 +28,13 @@ struct PanelTranscoderOperations {
   std::function<void()> close;
 };
 
+// The command-line switches the panel acts on, as the program entry found them.
+struct PanelSwitches {
+  bool install = false;  // "/install"
+  bool remove = false;   // "/remove"
+  bool help = false;     // "/?"
+};
+
 struct PanelOperations {
   PanelServiceOperations service;
   PanelTranscoderOperations transcoder;

@@ -5,45 +5,6 @@ namespace {
 // Below 1000: a combo box numbers its own list and text field 1000 and 1001.
 constexpr int kFirstControlNumber = 100;
 
-platform::WindowControlKind KindOf(ControlKind kind) {
-  using K = platform::WindowControlKind;
-  switch (kind) {
-    case ControlKind::Group:
-      return K::Frame;
-    case ControlKind::Label:
-      return K::Label;
-    case ControlKind::LinkLabel:
-      return K::Link;
-    case ControlKind::EditableList:
-      return K::EditableList;
-    case ControlKind::ChoiceList:
-      return K::ChoiceList;
-    case ControlKind::TextField:
-      return K::TextField;
-    case ControlKind::ReadOnlyField:
-      return K::ReadOnlyField;
-    case ControlKind::PushButton:
-      return K::PushButton;
-    case ControlKind::CheckBox:
-      return K::CheckBox;
-    case ControlKind::Panel:
-      return K::Panel;
-  }
-  return K::Label;
-}
-
-platform::WindowControlColour ColourOf(ControlBackground background) {
-  switch (background) {
-    case ControlBackground::Window:
-      return platform::WindowControlColour::Window;
-    case ControlBackground::ButtonFace:
-      return platform::WindowControlColour::ButtonFace;
-    case ControlBackground::Parent:
-      break;
-  }
-  return platform::WindowControlColour::Parent;
-}
-
 bool InPanel(const ControlSpec& control) {
   return control.parent != ControlId::None && ControlSpecOf(control.parent).kind == ControlKind::Panel;
 }
@@ -76,7 +37,7 @@ platform::WindowDescription PanelWindowDescription(PanelLanguage language, const
     const Rect place = inPanel ? PlaceInParent(spec) : PlaceInWindow(spec);
     platform::WindowControl control;
     control.id = ControlNumber(spec.id);
-    control.kind = KindOf(spec.kind);
+    control.kind = spec.kind;
     control.parent = inPanel ? ControlNumber(spec.parent) : 0;
     control.x = place.x;
     control.y = place.y;
@@ -84,7 +45,7 @@ platform::WindowDescription PanelWindowDescription(PanelLanguage language, const
     control.height = place.height;
     control.text = TextIn(spec.caption, language);
     control.visible = spec.visible;
-    control.colour = ColourOf(spec.background);
+    control.background = spec.background;
     control.takesFocus = spec.takesFocus;
     control.centred = spec.centred;
     control.dropDownWidth = spec.dropDownWidth;

@@ -1,6 +1,6 @@
 #pragma once
-// The control table as a window description for the platform's window: control numbers, kinds, places
-// in the window, captions in the chosen language.
+// The control table as a window description for the panel's window: control numbers, places in the window,
+// captions in the chosen language.
 #include "panel/PanelLanguage.h"
 #include "panel/PanelLayout.h"
 #include "panel/PanelWindow.h"

@@ -10,33 +10,22 @@
 #include <string>
 #include <vector>
 
+#include "panel/PanelLayout.h"
+
 namespace platform {
 
-enum class WindowControlKind {
-  Frame,          // captioned frame; the controls placed "in" it belong to the window
-  Label,          // static text
-  Link,           // static text, underlined, hot-light colour, hand cursor; a click is reported
-  EditableList,   // combo box with free text entry
-  ChoiceList,     // combo box that only chooses
-  TextField,      // single-line text entry
-  ReadOnlyField,  // single-line text, focusable, not editable
-  PushButton,     // never keeps the focus
-  CheckBox,       // never keeps the focus
-  Panel,          // plain container that holds its controls
-};
-
-enum class WindowControlColour { Parent, Window, ButtonFace };
-
+// One control as the window makes it, in the kinds and backgrounds of the panel's table. A group's controls
+// belong to the window; a panel holds its own.
 struct WindowControl {
   int id = 0;      // above 0, unique
-  WindowControlKind kind = WindowControlKind::Label;
-  int parent = 0;  // a Panel's id, or 0 for the window (controls of a frame are placed in window coordinates)
+  ControlKind kind = ControlKind::Label;
+  int parent = 0;  // a Panel's id, or 0 for the window (controls of a group are placed in window coordinates)
   // Place in the parent. Width 0: a label sized to its text; width -1: the parent's width;
   // height 0: the system's height for the kind.
   int x = 0, y = 0, width = 0, height = 0;
   std::string text;  // caption, or a field's initial text
   bool visible = true;
-  WindowControlColour colour = WindowControlColour::Parent;
+  ControlBackground background = ControlBackground::Parent;
   bool takesFocus = false;  // F1 and Esc are reported while it (or the window itself) has the focus
   bool centred = false;
   int dropDownWidth = 0;  // of a list; 0: the list's width

@@ -19,33 +19,33 @@ struct ClassAndStyle {
 ClassAndStyle ClassOf(const WindowControl& control) {
   const DWORD line = control.centred ? SS_CENTER : SS_LEFTNOWORDWRAP;
   switch (control.kind) {
-    case WindowControlKind::Frame:
+    case ControlKind::Group:
       return {L"BUTTON", BS_GROUPBOX, 0};
     // One line each: a label sized to its text must not wrap when a pixel is short.
-    case WindowControlKind::Label:
+    case ControlKind::Label:
       return {L"STATIC", line | SS_NOPREFIX, 0};
-    case WindowControlKind::Link:
+    case ControlKind::LinkLabel:
       return {L"STATIC", line | SS_NOPREFIX | SS_NOTIFY, 0};
-    case WindowControlKind::EditableList:
+    case ControlKind::EditableList:
       return {L"COMBOBOX", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0};
-    case WindowControlKind::ChoiceList:
+    case ControlKind::ChoiceList:
       return {L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
-    case WindowControlKind::TextField:
+    case ControlKind::TextField:
       return {L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
-    case WindowControlKind::ReadOnlyField:
+    case ControlKind::ReadOnlyField:
       return {L"EDIT", ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE};
-    case WindowControlKind::PushButton:
+    case ControlKind::PushButton:
       return {L"BUTTON", BS_PUSHBUTTON, 0};
-    case WindowControlKind::CheckBox:
+    case ControlKind::CheckBox:
       return {L"BUTTON", BS_AUTOCHECKBOX, 0};
-    case WindowControlKind::Panel:
+    case ControlKind::Panel:
       return {kContainerClass, 0, 0};
   }
   return {L"STATIC", 0, 0};
 }
 
-bool IsList(WindowControlKind kind) {
-  return kind == WindowControlKind::EditableList || kind == WindowControlKind::ChoiceList;
+bool IsList(ControlKind kind) {
+  return kind == ControlKind::EditableList || kind == ControlKind::ChoiceList;
 }
 
 }  // namespace
@@ -141,10 +141,10 @@ void PanelWindow::State::OnCommand(WORD code, HWND from) {
   if (control == nullptr || writing > 0) return;
   bool used = false;
   switch (control->spec.kind) {
-    case WindowControlKind::TextField:
+    case ControlKind::TextField:
       used = code == EN_CHANGE;
       break;
-    case WindowControlKind::EditableList:
+    case ControlKind::EditableList:
       if (code == CBN_SELCHANGE) {
         // The text field of the box shows the chosen entry only after this notification: put it there now.
         const LRESULT index = SendMessageW(control->handle, CB_GETCURSEL, 0, 0);
@@ -158,15 +158,15 @@ void PanelWindow::State::OnCommand(WORD code, HWND from) {
       }
       used = code == CBN_EDITCHANGE || code == CBN_SELCHANGE;
       break;
-    case WindowControlKind::ChoiceList:
+    case ControlKind::ChoiceList:
       used = code == CBN_SELCHANGE;
       break;
-    case WindowControlKind::PushButton:
-    case WindowControlKind::CheckBox:
+    case ControlKind::PushButton:
+    case ControlKind::CheckBox:
       used = code == BN_CLICKED;
       if (used) ReturnFocusHome(control->handle);
       break;
-    case WindowControlKind::Link:
+    case ControlKind::LinkLabel:
       used = code == STN_CLICKED;
       break;
     default:
@@ -179,17 +179,17 @@ HBRUSH PanelWindow::State::Colour(HDC context, HWND from) {
   const Control* control = Owning(from);
   if (control == nullptr) return nullptr;
   int background = -1;
-  switch (control->spec.colour) {
-    case WindowControlColour::Window:
+  switch (control->spec.background) {
+    case ControlBackground::Window:
       background = COLOR_WINDOW;
       break;
-    case WindowControlColour::ButtonFace:
+    case ControlBackground::ButtonFace:
       background = COLOR_BTNFACE;
       break;
-    case WindowControlColour::Parent:
+    case ControlBackground::Parent:
       break;
   }
-  if (control->spec.kind == WindowControlKind::Link) {
+  if (control->spec.kind == ControlKind::LinkLabel) {
     SetTextColor(context, GetSysColor(COLOR_HOTLIGHT));
     if (background < 0) background = COLOR_BTNFACE;
   }
@@ -240,7 +240,7 @@ LRESULT CALLBACK PanelWindow::State::WindowProc(HWND handle, UINT message, WPARA
     }
     case WM_SETCURSOR: {
       const Control* control = state->Owning(reinterpret_cast<HWND>(wParam));
-      if (control != nullptr && control->spec.kind == WindowControlKind::Link) {
+      if (control != nullptr && control->spec.kind == ControlKind::LinkLabel) {
         SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32649)));  // IDC_HAND
         return TRUE;
       }

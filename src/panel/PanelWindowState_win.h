@@ -44,7 +44,7 @@ struct PanelWindow::State {
 
   // Links are underlined.
   HFONT FontOf(const WindowControl& control) const {
-    return static_cast<HFONT>(control.kind == WindowControlKind::Link ? linkFont.Get() : font.Get());
+    return static_cast<HFONT>(control.kind == ControlKind::LinkLabel ? linkFont.Get() : font.Get());
   }
   // Measured the way a static control draws its text.
   SIZE TextSize(const std::wstring& text, HFONT textFont) const;

@@ -84,7 +84,7 @@ bool PanelWindow::Create(const WindowDescription& description, WindowHandlers ha
   }
   // Frames go beneath the controls they frame, which would otherwise be clipped away under them.
   for (const State::Control& control : state.controls) {
-    if (control.spec.kind == WindowControlKind::Frame) {
+    if (control.spec.kind == ControlKind::Group) {
       SetWindowPos(control.handle, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
   }

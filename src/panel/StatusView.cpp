@@ -1,8 +1,12 @@
 #include "panel/StatusView.h"
 
 #include "base/TextUtil.h"
+#include "base/TranscoderContract.h"
+#include "service/ServiceStatus.h"
 
 namespace {
+
+using namespace platform;
 
 constexpr LocalizedText kAppNotRunningText{"Приложение не запущено", "Application is not running"};
 constexpr LocalizedText kAppRunningText{"Приложение работает", "Application is running"};
@@ -52,18 +56,6 @@ void ShowService(StatusView& view, const StatusView& shown, const StatusInputs& 
   }
 }
 
-// The text before the index-th ";" after the previous one; empty when that ";" is missing.
-std::string RequestField(const std::string& request, int index) {
-  std::size_t start = 0;
-  for (int i = 0; i < index; ++i) {
-    const std::size_t separator = request.find(';', start);
-    if (separator == std::string::npos) return std::string();
-    start = separator + 1;
-  }
-  const std::size_t end = request.find(';', start);
-  return end == std::string::npos ? std::string() : request.substr(start, end - start);
-}
-
 }  // namespace
 
 StatusView InitialStatusView() {
@@ -93,7 +85,8 @@ std::string TranscoderStateText(bool windowExists, const std::string& request, i
   if (!windowExists) return kTranscoderNotRunningText;
   const std::string suffix = viewers > 0 ? " [" + std::to_string(viewers) + "]" : std::string();
   if (request.empty()) return kTranscoderRunningText + suffix;
-  return kTranscodingPrefix + RequestField(request, 0) + ":" + RequestField(request, 1) + suffix;
+  const TranscoderRequest fields = SplitTranscoderRequest(request);
+  return kTranscodingPrefix + fields.source + ":" + fields.port + suffix;
 }
 
 StatusView NextStatusView(const StatusView& shown, const StatusInputs& inputs, PanelLanguage language) {

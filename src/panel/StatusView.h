@@ -8,21 +8,10 @@
 #include "panel/PanelLanguage.h"
 #include "panel/PanelLayout.h"
 
-// Service states as the service control manager numbers them.
-enum ServiceStateCode : unsigned {
-  kServiceStopped = 1,
-  kServiceStartPending = 2,
-  kServiceStopPending = 3,
-  kServiceRunning = 4,
-  kServiceContinuePending = 5,
-  kServicePausePending = 6,
-  kServicePaused = 7,
-};
-
 struct StatusInputs {
   bool instanceMutexExists = false;  // a proxy of this program file runs (regular mode or service)
   bool serviceOpened = false;        // the manager and the service "corvane" could be opened
-  unsigned serviceState = 0;         // its current state when opened
+  unsigned serviceState = 0;         // its current state when opened (service/ServiceStatus.h)
   bool transcoderWindowExists = false;
   std::string transcoderRequest;  // the text of its request field
   int transcoderViewers = -1;     // established connections on the transcoder's port, -1 unknown

@@ -24,6 +24,15 @@ std::string ResolvedPath(const std::string& path);
 // The folder separator of the platform's own paths.
 char PathSeparator();
 
+// Present and not a folder.
+inline bool IsFile(const std::string& path) { return GetFileKind(path) == FileKind::File; }
+
+// The running program's folder, ending in the separator; empty when its path has none.
+inline std::string ProgramFolder() {
+  const std::string program = ProgramPath();
+  return program.substr(0, program.rfind(PathSeparator()) + 1);
+}
+
 // A file opened for reading in pieces; closes on destruction.
 class InputFile {
  public:

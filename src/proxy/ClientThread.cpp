@@ -1,9 +1,5 @@
 #include "proxy/ClientThread.h"
 
-#include <memory>
-
-#include "platform/Thread.h"
-#include "proxy/ClientProcedure.h"
 #include "proxy/ProxyLog.h"
 
 std::string ConnectionLogPrefix(std::uint64_t threadHandle, const std::string& clientAddress) {
@@ -12,21 +8,4 @@ std::string ConnectionLogPrefix(std::uint64_t threadHandle, const std::string& c
 
 void ClientThread::Log(const std::string& message) const {
   ProxyLog().Append(ConnectionLogPrefix(threadHandle, clientAddress) + message);
-}
-
-bool StartClientThread(platform::Socket clientSocket, bool transcoder, const std::string& multicastInterface) {
-  auto client = std::make_shared<ClientThread>();
-  client->clientAddress = platform::PeerAddressText(clientSocket.Get()).substr(0, 1024);
-  client->clientSocket = std::move(clientSocket);
-  client->transcoder = transcoder;
-  client->interfaceText = multicastInterface;
-  client->multicastSocket = platform::CreateUdpSocket();
-  // The thread owns the connection from here on; if no thread starts, the shared pointer
-  // releases it here and both sockets close. The new thread names itself in the log, so the
-  // listener goes back to accepting without waiting for it to be scheduled.
-  return platform::StartDetachedThread([client](std::uint64_t threadHandle) {
-    client->threadHandle = threadHandle;
-    LogProxyMessage("New thread handle is " + std::to_string(threadHandle));
-    ServeClient(*client);
-  });
 }

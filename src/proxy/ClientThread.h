@@ -1,5 +1,5 @@
 #pragma once
-// One accepted connection and the thread that serves it.
+// One accepted connection, as the thread that serves it sees it.
 #include <cstdint>
 #include <string>
 
@@ -24,10 +24,6 @@ struct ClientThread {
   // Logs "PROXY message : [handle, address" + message; messages begin with "] ".
   void Log(const std::string& message) const;
 };
-
-// Builds the connection object and starts its thread, which logs its handle, serves the connection
-// and then frees the object; false when no thread could be started.
-bool StartClientThread(platform::Socket clientSocket, bool transcoder, const std::string& multicastInterface);
 
 // The connection's own log prefix: "PROXY message : [" + handle + ", " + address.
 std::string ConnectionLogPrefix(std::uint64_t threadHandle, const std::string& clientAddress);

@@ -1,9 +1,11 @@
 #include "proxy/Listener.h"
 
+#include <memory>
+
 #include "netutil/HostInfo.h"
 #include "platform/Socket.h"
 #include "platform/Thread.h"
-#include "proxy/ClientThread.h"
+#include "proxy/ClientProcedure.h"
 #include "proxy/ProxyLog.h"
 
 namespace {
@@ -14,6 +16,25 @@ constexpr int kListenBacklog = 100;
 constexpr unsigned kAcceptFailurePauseMs = 100;
 
 bool IsListenPort(int port) { return port >= 1 && port <= 65535; }
+
+// Builds the connection object and starts its thread, which logs its handle, serves the connection
+// and then frees the object; false when no thread could be started.
+bool StartClientThread(platform::Socket clientSocket, bool transcoder, const std::string& multicastInterface) {
+  auto client = std::make_shared<ClientThread>();
+  client->clientAddress = platform::PeerAddressText(clientSocket.Get()).substr(0, 1024);
+  client->clientSocket = std::move(clientSocket);
+  client->transcoder = transcoder;
+  client->interfaceText = multicastInterface;
+  client->multicastSocket = platform::CreateUdpSocket();
+  // The thread owns the connection from here on; if no thread starts, the shared pointer
+  // releases it here and both sockets close. The new thread names itself in the log, so the
+  // listener goes back to accepting without waiting for it to be scheduled.
+  return platform::StartDetachedThread([client](std::uint64_t threadHandle) {
+    client->threadHandle = threadHandle;
+    LogProxyMessage("New thread handle is " + std::to_string(threadHandle));
+    ServeClient(*client);
+  });
+}
 
 }  // namespace
 

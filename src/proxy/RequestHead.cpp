@@ -1,6 +1,6 @@
 #include "proxy/RequestHead.h"
 
-#include "proxy/Router.h"
+#include "base/TextUtil.h"
 
 namespace {
 
@@ -37,6 +37,15 @@ void HeadReader::FinishLine() {
     head_.host = value.substr(0, colon);
     head_.hostPort = NormaliseNumberText(colon == std::string::npos ? "80" : value.substr(colon + 1));
   }
+}
+
+RequestAuthority AuthorityOf(const std::string& host, const std::string& hostPort, const std::string& arrivedAt) {
+  // HTTP/1.0 needs no "Host:" header. The address and port the connection arrived on reach this proxy from the
+  // client's side of the network, so without one they stand in for it.
+  if (!host.empty()) return {host, hostPort};
+  const std::size_t colon = arrivedAt.rfind(':');
+  if (colon == std::string::npos) return {arrivedAt, std::string()};
+  return {arrivedAt.substr(0, colon), arrivedAt.substr(colon + 1)};
 }
 
 std::string RequestLineForLog(const std::string& firstLine) {

@@ -30,5 +30,13 @@ class HeadReader {
   RequestHead head_;
 };
 
+// Where the client reached this proxy: the host and port of the "Host:" header, or when the request named no host
+// the address and port the connection arrived on (arrivedAt, "address:port"; port empty without a ":").
+struct RequestAuthority {
+  std::string host;
+  std::string port;
+};
+RequestAuthority AuthorityOf(const std::string& host, const std::string& hostPort, const std::string& arrivedAt);
+
 // The request line as logged: every CR and LF turned into a space.
 std::string RequestLineForLog(const std::string& firstLine);

@@ -5,19 +5,6 @@
 
 namespace {
 
-void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
-  std::string result;
-  std::size_t start = 0;
-  for (std::size_t found; (found = text.find(from, start)) != std::string::npos; start = found + from.size()) {
-    result.append(text, start, found - start);
-    result += to;
-  }
-  result.append(text, start, std::string::npos);
-  text.swap(result);
-}
-
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
-
 bool IsHeadRequest(const std::string& requestLine) { return StartsWith(requestLine, "HEAD"); }
 
 constexpr int kHighestPort = 65535;
@@ -56,10 +43,9 @@ std::string ExtractRequestPath(const std::string& requestLine) {
 }
 
 std::string NormaliseRequestPath(const std::string& path) {
-  std::string normal = path;
-  ReplaceAll(normal, "%3A", ":");
-  ReplaceAll(normal, "/udp?", "/udp/");
-  ReplaceAll(normal, "/udp://@", "/udp/");
+  std::string normal = ReplaceAll(path, "%3A", ":");
+  normal = ReplaceAll(normal, "/udp?", "/udp/");
+  normal = ReplaceAll(normal, "/udp://@", "/udp/");
   std::size_t first = 0;
   std::size_t last = normal.size();
   while (first < last && IsBlankOrControl(normal[first])) ++first;
@@ -96,5 +82,3 @@ RequestDecision DecideRequest(const RequestHead& head, const std::string& multic
   decision.action = DecideStream(head, decision, multicastInterface, transcoderEnabled);
   return decision;
 }
-
-std::string NormaliseNumberText(const std::string& text) { return std::to_string(ParseInteger(text)); }

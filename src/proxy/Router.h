@@ -34,6 +34,3 @@ struct RequestDecision {
 // Decides what the request of head gets. staticFolderExists is asked only for paths below "/html/".
 RequestDecision DecideRequest(const RequestHead& head, const std::string& multicastInterface,
                               bool transcoderEnabled, const std::function<bool()>& staticFolderExists);
-
-// Integer value of text as decimal text ("0080" -> "80", "" -> "0").
-std::string NormaliseNumberText(const std::string& text);

@@ -8,6 +8,7 @@
 #include "platform/Socket.h"
 #include "proxy/ProxyLog.h"
 #include "proxy/Replies.h"
+#include "proxy/RequestHead.h"
 #include "base/ProcessValues.h"
 #include "base/TextUtil.h"
 
@@ -57,15 +58,14 @@ std::string StaticFolder() { return StaticFolderFor(platform::ProgramPath()); }
 
 std::string RootRedirectLocation(const std::string& host, const std::string& hostPort, const std::string& arrivedAt,
                                  bool site) {
-  // A request that names no host (HTTP/1.0 needs no "Host:" header) would get "http://:/status", which
-  // leads nowhere. The address and port the connection arrived on reach this proxy from the client's
-  // side of the network, so the redirect uses those instead.
-  const std::string authority = host.empty() ? arrivedAt : host + ":" + hostPort;
-  return "http://" + authority + (site ? "/html/" : "/status");
+  // A request that names no host would otherwise get "http://:/status", which leads nowhere.
+  const RequestAuthority authority = AuthorityOf(host, hostPort, arrivedAt);
+  const std::string port = authority.port.empty() ? std::string() : ":" + authority.port;
+  return "http://" + authority.host + port + (site ? "/html/" : "/status");
 }
 
 void SendRootRedirect(ClientThread& client, const std::string& host, const std::string& hostPort) {
-  const bool site = platform::GetFileKind(JoinWithSeparator(StaticFolder(), "/index.html")) == platform::FileKind::File;
+  const bool site = platform::IsFile(JoinWithSeparator(StaticFolder(), "/index.html"));
   const std::string arrivedAt = host.empty() ? platform::LocalEndpointText(client.clientSocket.Get()) : std::string();
   SendReply(client, 302, RootRedirectLocation(host, hostPort, arrivedAt, site));
 }
@@ -129,7 +129,7 @@ void SendStaticFile(ClientThread& client, const std::string& requestPath) {
   const std::string folder = StaticFolder();
   const std::string fileName = JoinWithSeparator(folder, relative);
   platform::InputFile file;
-  if (HasForbiddenStep(relative) || platform::GetFileKind(fileName) != platform::FileKind::File ||
+  if (HasForbiddenStep(relative) || !platform::IsFile(fileName) ||
       !LiesInside(fileName, folder) || !file.Open(fileName) || file.Size() < 0) {
     SendReply(client, 404);
     return;

@@ -1,13 +1,13 @@
 #include "proxy/TranscoderHandOff.h"
 
 #include "base/TextUtil.h"
+#include "base/TranscoderContract.h"
 #include "platform/Files.h"
 #include "platform/MessageWindow.h"
 #include "platform/Shell.h"
 #include "platform/Thread.h"
 #include "proxy/Replies.h"
-#include "transcoder/TranscoderHost.h"
-#include "transcoder/TranscoderRequest.h"
+#include "proxy/RequestHead.h"
 
 namespace {
 
@@ -33,18 +33,11 @@ void SwitchTunerChannel(ClientThread& client) {
 
 TranscoderAddress TranscoderAddressFor(const std::string& host, const std::string& hostPort,
                                        const std::string& arrivedAt) {
-  // A request without a "Host:" header would be sent to "http://:1/"; the address it arrived on reaches this
-  // machine from the client's side, and the transcoder serves beside the proxy's own port.
-  if (host.empty()) {
-    const std::size_t colon = arrivedAt.rfind(':');
-    const std::string address = arrivedAt.substr(0, colon);
-    const std::string port = colon == std::string::npos ? std::string() : arrivedAt.substr(colon + 1);
-    return {address, std::to_string(ParseInteger(port) + 1)};
-  }
-  return {host, std::to_string(ParseInteger(hostPort) + 1)};
+  // A request without a "Host:" header would otherwise be sent to "http://:1/"; the transcoder serves beside the
+  // proxy's own port.
+  const RequestAuthority authority = AuthorityOf(host, hostPort, arrivedAt);
+  return {authority.host, std::to_string(ParseInteger(authority.port) + 1)};
 }
-
-bool FitsTranscoderRequest(const std::string& field) { return field.find(';') == std::string::npos; }
 
 TunerMessages TunerMessagesFor(int channel) {
   return {kTunerMessageBase + static_cast<std::uint32_t>(channel / 10),

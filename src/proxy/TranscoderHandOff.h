@@ -18,9 +18,6 @@ struct TranscoderAddress {
 TranscoderAddress TranscoderAddressFor(const std::string& host, const std::string& hostPort,
                                        const std::string& arrivedAt);
 
-// A field that holds ";" would shift the fields after it in the text the transcoder splits.
-bool FitsTranscoderRequest(const std::string& field);
-
 // The two messages that switch the viewer to a channel: its tens, then its units, above WM_USER + 330.
 struct TunerMessages {
   std::uint32_t first;

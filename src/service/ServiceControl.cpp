@@ -4,7 +4,6 @@
 #include "platform/Files.h"
 #include "platform/Process.h"
 #include "platform/Thread.h"
-#include "platform/UserMessage.h"
 
 using namespace platform;
 
@@ -13,8 +12,6 @@ namespace {
 constexpr int kStopPendingWaits = 30;
 constexpr unsigned kStopPendingWaitMs = 100;
 
-void ShowMessage(const std::string& text) { platform::ReportToUser(kProductTitle, text); }
-
 void WaitWhileStopPending(ServiceControl& control) {
   for (int waits = 0; waits < kStopPendingWaits && control.Query().currentState == kServiceStopPending; ++waits) {
     SleepMilliseconds(kStopPendingWaitMs);
@@ -22,22 +19,20 @@ void WaitWhileStopPending(ServiceControl& control) {
 }
 
 // Releases control; a step that failed shows the system's text for the last error.
-bool ReleaseAndShowFailure(ServiceControl& control, bool succeeded) {
+bool ReleaseAndShowFailure(ServiceControl& control, bool succeeded, const ServiceMessageSink& show) {
   const std::string error = succeeded ? std::string() : LastErrorText();
   control.Release();
-  if (!succeeded) ServiceMessage(error);
+  if (!succeeded) show(error);
   return succeeded;
 }
 
 // Opens this program's service, or shows why it could not.
-bool OpenProxyService(ServiceControl& control) {
+bool OpenProxyService(ServiceControl& control, const ServiceMessageSink& show) {
   control.Open(kServiceName, kServiceAllAccess);
-  return !CheckHandles(control);
+  return !CheckHandles(control, show);
 }
 
 }  // namespace
-
-void (*ServiceMessage)(const std::string& text) = ShowMessage;
 
 void ServiceControl::Create(const ServiceDefinition& definition) {
   manager_ = OpenServiceManager(kServiceManagerAllAccess);
@@ -73,7 +68,7 @@ void ServiceControl::Release() {
   manager_ = 0;
 }
 
-bool CheckHandles(ServiceControl& control) {
+bool CheckHandles(ServiceControl& control, const ServiceMessageSink& show) {
   std::string message;
   if (control.ManagerHandle() == 0) {
     message = "Can not obtain SCHandle, " + LastErrorText();
@@ -82,7 +77,7 @@ bool CheckHandles(ServiceControl& control) {
   } else {
     return false;
   }
-  ServiceMessage(message);
+  show(message);
   control.Release();
   return true;
 }
@@ -100,29 +95,29 @@ ServiceDefinition ProxyServiceDefinition(const std::string& programPath) {
   return definition;
 }
 
-bool InstallService() {
+bool InstallService(const ServiceMessageSink& show) {
   ServiceControl control;
   control.Create(ProxyServiceDefinition(ProgramPath()));
-  return !CheckHandles(control);
+  return !CheckHandles(control, show);
 }
 
-bool RemoveService() {
+bool RemoveService(const ServiceMessageSink& show) {
   ServiceControl control;
-  if (!OpenProxyService(control)) return false;
+  if (!OpenProxyService(control, show)) return false;
   control.Stop();
   WaitWhileStopPending(control);
-  return ReleaseAndShowFailure(control, control.Delete());
+  return ReleaseAndShowFailure(control, control.Delete(), show);
 }
 
-bool StartService() {
+bool StartService(const ServiceMessageSink& show) {
   ServiceControl control;
-  if (!OpenProxyService(control)) return false;
-  return ReleaseAndShowFailure(control, control.Start({"param1", "param2", "param3"}));
+  if (!OpenProxyService(control, show)) return false;
+  return ReleaseAndShowFailure(control, control.Start({"param1", "param2", "param3"}), show);
 }
 
-void StopService() {
+void StopService(const ServiceMessageSink& show) {
   ServiceControl control;
-  if (!OpenProxyService(control)) return;
+  if (!OpenProxyService(control, show)) return;
   control.Stop();
   WaitWhileStopPending(control);
 }

@@ -2,14 +2,14 @@
 // The control side of this program's service: install, remove, start and stop it, and read which program
 // an installed service runs. Every operation opens its own handles and releases them before it returns.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "service/ServiceManager.h"
 
-// Where the operations show their messages. Shows them to the user by default (platform::ReportToUser);
-// the control panel puts its own routine in place.
-extern void (*ServiceMessage)(const std::string& text);
+// Where an operation shows its messages (texts in the system's code page); the caller decides.
+using ServiceMessageSink = std::function<void(const std::string& text)>;
 
 // A connection to the service manager and one service of it, both closed by Release.
 class ServiceControl {
@@ -44,20 +44,20 @@ class ServiceControl {
 
 // True when control lacks a handle: the message ("Can not obtain SCHandle, " or "Can not obtain service
 // handle, " and the system's text for the last error) has been shown and control released.
-bool CheckHandles(ServiceControl& control);
+bool CheckHandles(ServiceControl& control, const ServiceMessageSink& show);
 
 // How this program's service is registered: "corvane", shown as "Corvane", started automatically as
 // "<program path>" /service under the local system account.
 platform::ServiceDefinition ProxyServiceDefinition(const std::string& programPath);
 
-// Each returns whether it did its work; what went wrong has been shown through ServiceMessage.
-bool InstallService();
+// Each returns whether it did its work; what went wrong has been shown through show.
+bool InstallService(const ServiceMessageSink& show);
 // Stops the service, waits while it is stop pending (at most 30 times 100 ms) and deletes it.
-bool RemoveService();
+bool RemoveService(const ServiceMessageSink& show);
 // Starts it with the arguments "param1", "param2", "param3".
-bool StartService();
+bool StartService(const ServiceMessageSink& show);
 // Stops it and waits as RemoveService does; a refused stop shows nothing.
-void StopService();
+void StopService(const ServiceMessageSink& show);
 // The current state of this program's service, for a display that is refreshed often: asks only for the
 // rights a status query needs, so that it is true also without the rights to change services. False, with
 // nothing shown, when the manager or the service cannot be opened.

@@ -45,13 +45,6 @@ bool ParseNotifyAddress(const char* text, Dispatcher& dispatcher) {
   return true;
 }
 
-std::string NotifyText(const ServiceStatusRecord& status) {
-  std::string text;
-  if (status.currentState == kServiceRunning) text += "READY=1\n";
-  if (status.currentState == kServiceStopPending) text += "STOPPING=1\n";
-  return text + "STATUS=" + ServiceStateName(status.currentState);
-}
-
 bool Notify(const Dispatcher& dispatcher, const std::string& text) {
   const UniqueFd socket(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
   if (!socket.Valid()) return false;
@@ -101,7 +94,7 @@ std::uintptr_t RegisterServiceControlReceiver(const std::string&, ServiceControl
 
 bool ReportServiceStatusRecord(std::uintptr_t, const ServiceStatusRecord& status) {
   Dispatcher& dispatcher = TheDispatcher();
-  const bool sent = Notify(dispatcher, NotifyText(status));
+  const bool sent = Notify(dispatcher, NotifyText(status.currentState));
   dispatcher.acceptsControls = status.controlsAccepted != 0 && status.currentState != kServiceStopped;
   if (status.currentState == kServiceStopped) dispatcher.stopped = true;
   return sent;

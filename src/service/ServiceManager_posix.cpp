@@ -22,13 +22,9 @@ namespace platform {
 namespace {
 
 constexpr ServiceManagerHandle kManagerHandle = 1;
-const char* const kUnitFolder = "/etc/systemd/system";
-// Where systemd finds the units it did not get from /etc, in its order.
-const char* const kOtherUnitFolders[] = {"/run/systemd/system", "/usr/local/lib/systemd/system",
-                                         "/usr/lib/systemd/system", "/lib/systemd/system"};
 
 std::string UnitName(const std::string& name) { return name + ".service"; }
-std::string UnitPath(const std::string& name) { return std::string(kUnitFolder) + "/" + UnitName(name); }
+std::string UnitPath(const std::string& name) { return std::string(kOwnUnitFolder) + "/" + UnitName(name); }
 
 const std::string* NameOf(ServiceManagerHandle service) {
   return service == 0 || service == kManagerHandle ? nullptr : reinterpret_cast<const std::string*>(service);
@@ -92,27 +88,6 @@ bool WriteUnitFile(const std::string& path, const std::string& text) {
   return true;
 }
 
-// The state systemd shows for the unit; the service's own STATUS= text tells the paused states apart.
-std::uint32_t StateOf(const std::string& properties) {
-  const auto value = [&properties](const std::string& key) {
-    const std::size_t start = properties.find(key + "=");
-    if (start == std::string::npos) return std::string();
-    const std::size_t from = start + key.size() + 1;
-    return properties.substr(from, properties.find('\n', from) - from);
-  };
-  const std::string active = value("ActiveState");
-  const std::string status = value("StatusText");
-  if (active == "activating") return kServiceStartPending;
-  if (active == "deactivating") return kServiceStopPending;
-  if (active == "active" || active == "reloading") {
-    for (const std::uint32_t state : {kServicePausePending, kServicePaused, kServiceContinuePending}) {
-      if (status == ServiceStateName(state)) return state;
-    }
-    return kServiceRunning;
-  }
-  return kServiceStopped;
-}
-
 }  // namespace
 
 ServiceManagerHandle OpenServiceManager(std::uint32_t rights) {
@@ -160,17 +135,19 @@ ServiceManagerHandle OpenServiceEntry(ServiceManagerHandle manager, const std::s
     errno = EINVAL;
     return 0;
   }
-  if (access(UnitPath(name).c_str(), F_OK) != 0) {
-    bool elsewhere = false;
-    for (const char* folder : kOtherUnitFolders) {
-      elsewhere = elsewhere || access((std::string(folder) + "/" + UnitName(name)).c_str(), F_OK) == 0;
-    }
-    // A status is true of any unit of the name; only the units this program writes are its to change.
-    if (!elsewhere) return 0;
-    if (rights != kServiceQueryStatus) {
+  const bool own = access(UnitPath(name).c_str(), F_OK) == 0;
+  bool elsewhere = false;
+  for (const char* folder : kOtherUnitFolders) {
+    elsewhere = elsewhere || access((std::string(folder) + "/" + UnitName(name)).c_str(), F_OK) == 0;
+  }
+  switch (OpenUnit(own, elsewhere, rights)) {
+    case UnitOpening::Missing:
+      return 0;
+    case UnitOpening::Refused:
       errno = EPERM;
       return 0;
-    }
+    case UnitOpening::Opened:
+      break;
   }
   return reinterpret_cast<ServiceManagerHandle>(new std::string(name));
 }
@@ -196,7 +173,8 @@ bool QueryServiceStatusRecord(ServiceManagerHandle service, ServiceStatusRecord&
     return false;
   }
   status.serviceType = kServiceOwnProcessInteractive;
-  status.currentState = StateOf(properties);
+  status.currentState =
+      ServiceStateOfUnit(UnitProperty(properties, "ActiveState"), UnitProperty(properties, "StatusText"));
   return true;
 }
 

@@ -1,62 +1,44 @@
 #pragma once
-// What the service side and the control side share about services under systemd: control codes travel
-// as signals (the table is in ServiceDispatcher.h) and states as the names in STATUS= lines.
+// What the service side and the control side share about services under systemd: the numbers of the signals
+// that carry control codes (which signal carries which code is in SystemdRules.h).
 #include <csignal>
 #include <cstdint>
 
-#include "service/ServiceStatus.h"
+#include "service/SystemdRules.h"
 
 namespace platform {
 
-// SIGRTMIN+n carries the code n for every code up to this one.
-constexpr std::uint32_t kHighestSignalledControl = 16;
+inline int SignalNumber(ControlSignal signal) {
+  switch (signal.kind) {
+    case ControlSignalKind::Terminate:
+      return SIGTERM;
+    case ControlSignalKind::Interrupt:
+      return SIGINT;
+    case ControlSignalKind::User1:
+      return SIGUSR1;
+    case ControlSignalKind::User2:
+      return SIGUSR2;
+    case ControlSignalKind::HangUp:
+      return SIGHUP;
+    case ControlSignalKind::RealTime:
+      return SIGRTMIN + signal.realTimeOffset;
+    case ControlSignalKind::None:
+      break;
+  }
+  return 0;
+}
 
 // 0 when the signal carries no control.
 inline std::uint32_t ControlCodeOfSignal(int signal) {
-  if (signal == SIGTERM || signal == SIGINT) return kControlStop;
-  if (signal == SIGUSR1) return kControlPause;
-  if (signal == SIGUSR2) return kControlContinue;
-  if (signal == SIGHUP) return kControlInterrogate;
-  const int code = signal - SIGRTMIN;
-  return code >= 1 && code <= static_cast<int>(kHighestSignalledControl) ? static_cast<std::uint32_t>(code) : 0;
+  for (const ControlSignalKind kind : {ControlSignalKind::Terminate, ControlSignalKind::Interrupt,
+                                       ControlSignalKind::User1, ControlSignalKind::User2, ControlSignalKind::HangUp}) {
+    if (signal == SignalNumber({kind, 0})) return ControlCodeCarriedBy({kind, 0});
+  }
+  return ControlCodeCarriedBy({ControlSignalKind::RealTime, signal - SIGRTMIN});
 }
 
 // 0 when the code has no signal.
-inline int SignalOfControlCode(std::uint32_t code) {
-  switch (code) {
-    case kControlStop:
-      return SIGTERM;
-    case kControlPause:
-      return SIGUSR1;
-    case kControlContinue:
-      return SIGUSR2;
-    case kControlInterrogate:
-      return SIGHUP;
-    default:
-      return code >= 1 && code <= kHighestSignalledControl ? SIGRTMIN + static_cast<int>(code) : 0;
-  }
-}
-
-inline const char* ServiceStateName(std::uint32_t state) {
-  switch (state) {
-    case kServiceStopped:
-      return "stopped";
-    case kServiceStartPending:
-      return "start pending";
-    case kServiceStopPending:
-      return "stop pending";
-    case kServiceRunning:
-      return "running";
-    case kServiceContinuePending:
-      return "continue pending";
-    case kServicePausePending:
-      return "pause pending";
-    case kServicePaused:
-      return "paused";
-    default:
-      return "unknown";
-  }
-}
+inline int SignalOfControlCode(std::uint32_t code) { return SignalNumber(SignalCarrying(code)); }
 
 inline sigset_t ControlSignals() {
   sigset_t signals;

@@ -7,7 +7,7 @@ std::string SettingsFileFor(const std::string& programPath) { return ReplaceExte
 std::string SettingsFile() { return SettingsFileFor(platform::ProgramPath()); }
 
 bool SettingsFileExists(const std::string& fileName) {
-  return platform::GetFileKind(fileName) == platform::FileKind::File;
+  return platform::IsFile(fileName);
 }
 
 std::vector<std::string> SplitSettingsLines(const std::string& contents) {

@@ -4,12 +4,13 @@
 #include <string>
 
 #include "base/ProcessValues.h"
+#include "base/TranscoderContract.h"
 #include "panel/ControlPanel.h"
 #include "platform/MessageWindow.h"
 #include "platform/Text.h"
 #include "service/ServiceControl.h"
 #include "service/ServiceManager.h"
-#include "transcoder/TranscoderHost.h"
+#include "startup/Switches.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ ServiceQuery QueryProxyService() {
 
 bool MayChangeServices(const std::string& commandSwitch) {
   const std::string advice = platform::ServiceRightsAdvice(commandSwitch);
-  if (!advice.empty()) ServiceMessage(advice);
+  if (!advice.empty()) ShowInPanel(advice);
   return advice.empty();
 }
 
@@ -44,7 +45,12 @@ bool FindTranscoder(std::string& request) {
 // In the order of the operations' fields: each is named after what it does.
 PanelOperations WiredPanelOperations() {
   PanelOperations operations;
-  operations.service = {QueryProxyService, MayChangeServices, InstallService, RemoveService, StartService, StopService,
+  operations.service = {QueryProxyService,
+                        MayChangeServices,
+                        [] { return InstallService(ShowInPanel); },
+                        [] { return RemoveService(ShowInPanel); },
+                        [] { return StartService(ShowInPanel); },
+                        [] { StopService(ShowInPanel); },
                         [] { return GetServiceImagePath(kServiceName); }};
   operations.transcoder = {FindTranscoder, [] { platform::PostWindowClose(TranscoderWindow()); }};
   return operations;
@@ -52,10 +58,12 @@ PanelOperations WiredPanelOperations() {
 
 }  // namespace
 
-int RunControlPanelMode() {
-  void (*const previous)(const std::string&) = ServiceMessage;
-  ServiceMessage = ShowInPanel;
-  const int code = RunControlPanel(WiredPanelOperations());
-  ServiceMessage = previous;
-  return code;
+PanelSwitches PanelSwitchesOf(const std::vector<std::string>& arguments) {
+  PanelSwitches switches;
+  switches.install = HasSwitch(arguments, "/install");
+  switches.remove = HasSwitch(arguments, "/remove");
+  switches.help = HasSwitch(arguments, "/?");
+  return switches;
 }
+
+int RunControlPanelMode() { return RunControlPanel(PanelSwitchesOf(ProcessArguments()), WiredPanelOperations()); }

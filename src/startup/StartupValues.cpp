@@ -13,7 +13,3 @@ void ComputeStartupValues() {
 std::string MakeServerSignature(const std::string& version) { return std::string(kServiceName) + "/" + version; }
 
 std::string InstanceIdFor(const std::string& programPath) { return Md5Hex(platform::LowerCaseText(programPath)); }
-
-std::string InstanceMutexName(const std::string& instanceId) {
-  return std::string(kServiceName) + "_mutex_" + instanceId;
-}

@@ -9,4 +9,3 @@ void ComputeStartupValues();
 
 std::string MakeServerSignature(const std::string& version);
 std::string InstanceIdFor(const std::string& programPath);
-std::string InstanceMutexName(const std::string& instanceId);

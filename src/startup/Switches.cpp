@@ -6,12 +6,14 @@
 
 namespace {
 
-std::vector<std::string>& ProcessArguments() {
+std::vector<std::string>& Arguments() {
   static std::vector<std::string> arguments;
   return arguments;
 }
 
 }  // namespace
+
+const std::vector<std::string>& ProcessArguments() { return Arguments(); }
 
 bool HasSwitch(const std::vector<std::string>& arguments, const std::string& switchText) {
   for (const std::string& argument : arguments) {
@@ -22,7 +24,7 @@ bool HasSwitch(const std::vector<std::string>& arguments, const std::string& swi
 
 bool HasSwitch(const std::string& switchText) { return HasSwitch(ProcessArguments(), switchText); }
 
-void SetProcessArguments(std::vector<std::string> arguments) { ProcessArguments() = std::move(arguments); }
+void SetProcessArguments(std::vector<std::string> arguments) { Arguments() = std::move(arguments); }
 
 RunMode SelectRunMode(const std::vector<std::string>& arguments) {
   if (HasSwitch(arguments, "/transcoder")) return RunMode::Transcoder;

@@ -10,6 +10,7 @@ bool HasSwitch(const std::vector<std::string>& arguments, const std::string& swi
 // The same over the process's own arguments (set by the program entry).
 bool HasSwitch(const std::string& switchText);
 void SetProcessArguments(std::vector<std::string> arguments);
+const std::vector<std::string>& ProcessArguments();
 
 // "/transcoder" before "/service" before "/user"; the control panel otherwise.
 RunMode SelectRunMode(const std::vector<std::string>& arguments);

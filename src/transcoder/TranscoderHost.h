@@ -8,8 +8,7 @@
 #include "transcoder/TranscoderRequest.h"
 #include "transcoder/VlcPlugin.h"
 
-// The window that senders look for, and its caption.
-inline constexpr const char* kTranscoderWindowClass = "CorvaneVlcWndClass";
+// The caption of the window that senders look for (kTranscoderWindowClass).
 std::string TranscoderWindowCaption();
 
 inline constexpr unsigned kIdleCheckMilliseconds = 25000;

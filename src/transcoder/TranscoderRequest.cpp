@@ -9,23 +9,6 @@ constexpr std::size_t kMaxMuxLength = 256;
 
 }  // namespace
 
-TranscoderRequest SplitTranscoderRequest(const std::string& text) {
-  TranscoderRequest request;
-  std::string* const targets[] = {&request.source, &request.port, &request.httpPort, &request.interfaceAddress};
-  std::size_t start = 0;
-  for (std::string* field : targets) {
-    const std::size_t end = text.find(';', start);
-    if (end == std::string::npos) break;
-    *field = text.substr(start, end - start);
-    start = end + 1;
-  }
-  return request;
-}
-
-std::string JoinTranscoderRequest(const TranscoderRequest& request) {
-  return request.source + ";" + request.port + ";" + request.httpPort + ";" + request.interfaceAddress + ";";
-}
-
 bool IsTunerRequest(const TranscoderRequest& request) { return request.source == "tv"; }
 
 std::string TranscoderInterface(const TranscoderRequest& request) {

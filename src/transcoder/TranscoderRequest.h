@@ -1,27 +1,14 @@
 #pragma once
-// What the transcoder makes of one request: the hand-off text's fields, the libvlc options for the source, the
-// source address and the output chain that serves the stream over HTTP.
+// What the transcoder makes of one request: the libvlc options for the source, the source address and the output
+// chain that serves the stream over HTTP.
 #include <string>
 #include <utility>
 #include <vector>
 
-// The fields of a TranscoderRequestText, "239.1.2.3;1234;7782;192.168.0.10;": four fields, each ended by ";".
-struct TranscoderRequest {
-  std::string source;            // the multicast group, or exactly "tv" for the TV tuner
-  std::string port;              // the group's UDP port, or the tuner channel
-  std::string httpPort;          // the TCP port the stream is served on
-  std::string interfaceAddress;  // the interface to receive the multicast on
-};
+#include "base/TranscoderContract.h"
 
 // The media address that plays nothing: starting it releases the current stream.
 inline constexpr const char* kIdleMrl = "???";
-
-// Fields in order, each up to the next ";". A field without its ";" is empty, and so are all after it; anything
-// after the fourth ";" is ignored.
-TranscoderRequest SplitTranscoderRequest(const std::string& text);
-
-// The text for the fields: each followed by ";".
-std::string JoinTranscoderRequest(const TranscoderRequest& request);
 
 bool IsTunerRequest(const TranscoderRequest& request);
 

@@ -11,13 +11,6 @@ namespace {
 constexpr const char* kPrefix = "conf::";
 constexpr std::size_t kMaxOptionValue = 255;
 
-std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-    text.replace(at, from.size(), to);
-  }
-  return text;
-}
-
 bool IsDigits(const std::string& text) {
   if (text.empty()) return false;
   for (const char c : text) {

@@ -30,13 +30,6 @@ constexpr int kClassicAppendAndGo = 12;
 constexpr unsigned kPlayerReleasePause = 50;
 constexpr unsigned kPlaylistClearPause = 500;
 
-std::string ProgramFolder() {
-  const std::string program = platform::ProgramPath();
-  return program.substr(0, program.rfind(platform::PathSeparator()) + 1);
-}
-
-bool IsFile(const std::string& path) { return platform::GetFileKind(path) == platform::FileKind::File; }
-
 VlcValue TextValue(const std::string& text) {
   VlcValue value{};
   value.text = text.c_str();
@@ -92,8 +85,8 @@ bool TVLCPlugin::Create(const std::string& extraArgs) {
 }
 
 bool TVLCPlugin::CreateInstance(const std::string& extraArgs) {
-  const std::string folder = ProgramFolder();
-  const bool besideProgram = IsFile(folder + VlcLibraryFile()) && IsFile(folder + VlcCoreFile());
+  const std::string folder = platform::ProgramFolder();
+  const bool besideProgram = platform::IsFile(folder + VlcLibraryFile()) && platform::IsFile(folder + VlcCoreFile());
   const std::vector<std::string> arguments =
       VlcInstanceArguments(Level(), VlcPluginPathArgument(besideProgram, binding_.GetVlcFolder()),
                            binding_.GetVlcFolder(), platform::Utf8FromSystemCodePage(ConfigFile), extraArgs);
@@ -141,7 +134,7 @@ bool TVLCPlugin::CreateClassic() {
 TVLCPlugin::~TVLCPlugin() {
   Options.Clear();
   std::string contents;
-  if (IsFile(ConfigFile)) platform::ReadWholeFile(ConfigFile, contents);
+  if (platform::IsFile(ConfigFile)) platform::ReadWholeFile(ConfigFile, contents);
   // After a failed creation only what was made is released.
   if (Level() >= kVlcLevelException) {
     if (Log != nullptr) Vlc(kLogClose, Log);

@@ -8,8 +8,6 @@ namespace {
 
 constexpr const char* kVersionFunction = "libvlc_get_version";
 
-bool Exists(const std::string& path) { return platform::GetFileKind(path) == platform::FileKind::File; }
-
 }  // namespace
 
 std::string VlcLibraryFile() { return platform::SharedLibraryFileName("libvlc", 5); }
@@ -19,11 +17,11 @@ VlcBinding::VlcBinding(VlcLookupInputs inputs, VlcMessageSink showMessage)
     : inputs_(std::move(inputs)), showMessage_(std::move(showMessage)) {}
 
 bool VlcBinding::LocateVlc() {
-  const std::string found = FirstUsableVlcFolder(VlcSearchFolders(inputs_), VlcLibraryFile(), Exists);
+  const std::string found = FirstUsableVlcFolder(VlcSearchFolders(inputs_), VlcLibraryFile(), platform::IsFile);
   if (!found.empty()) folder_ = found;
   // Without a folder the names alone are tried, relative to the current directory.
   const std::string core = folder_ + VlcCoreFile();
-  const bool coreExists = Exists(core);
+  const bool coreExists = platform::IsFile(core);
   const std::string version =
       coreExists ? platform::LibraryVersionText(core, folder_ + VlcLibraryFile(), kVersionFunction) : std::string();
   level_ = DecideVlcApiLevel(coreExists, version);
@@ -42,8 +40,8 @@ int VlcBinding::LoadVlc() {
     core_.Open(VlcCoreFile());
     libvlc_.Open(VlcLibraryFile());
     if ((!libvlc_.IsOpen() || !core_.IsOpen()) && LocateVlc()) {
-      if (!core_.IsOpen() && Exists(folder_ + VlcCoreFile())) core_.Open(folder_ + VlcCoreFile());
-      if (!libvlc_.IsOpen() && Exists(folder_ + VlcLibraryFile())) libvlc_.Open(folder_ + VlcLibraryFile());
+      if (!core_.IsOpen() && platform::IsFile(folder_ + VlcCoreFile())) core_.Open(folder_ + VlcCoreFile());
+      if (!libvlc_.IsOpen() && platform::IsFile(folder_ + VlcLibraryFile())) libvlc_.Open(folder_ + VlcLibraryFile());
     }
   }
   if (libvlc_.IsOpen()) return 0;
@@ -101,9 +99,7 @@ void VlcBinding::Unload() {
 VlcLookupInputs ProgramVlcLookupInputs() {
   VlcLookupInputs inputs;
   inputs.separator = platform::PathSeparator();
-  const std::string program = platform::ProgramPath();
-  const std::size_t end = program.rfind(inputs.separator);
-  if (end != std::string::npos) inputs.programFolder = program.substr(0, end + 1);
+  inputs.programFolder = platform::ProgramFolder();
   inputs.systemFolders = platform::SystemLibraryFolders();
   return inputs;
 }

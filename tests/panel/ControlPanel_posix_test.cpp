@@ -13,10 +13,13 @@
 
 #include "panel/StatusView.h"
 #include "platform/Files.h"
+#include "service/ServiceStatus.h"
 #include "settings/Settings.h"
-#include "startup/Switches.h"
+#include "startup/PanelWiring.h"
 
 namespace {
+
+using namespace platform;
 
 class ControlPanelTest : public ::testing::Test {
  protected:
@@ -30,7 +33,6 @@ class ControlPanelTest : public ::testing::Test {
   }
   void TearDown() override {
     std::remove(SettingsFile().c_str());
-    SetProcessArguments({});
     if (lock_ >= 0) close(lock_);
   }
 
@@ -78,10 +80,9 @@ class ControlPanelTest : public ::testing::Test {
   };
 
   int Run(std::vector<std::string> arguments, const PanelOperations& operations, Output* output = nullptr) {
-    SetProcessArguments(std::move(arguments));
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
-    const int code = RunControlPanel(operations);
+    const int code = RunControlPanel(PanelSwitchesOf(arguments), operations);
     Output printed{::testing::internal::GetCapturedStdout(), ::testing::internal::GetCapturedStderr()};
     if (output != nullptr) *output = printed;
     return code;

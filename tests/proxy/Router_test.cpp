@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/TextUtil.h"
+
 namespace {
 
 std::string PathOf(const std::string& requestLine) {

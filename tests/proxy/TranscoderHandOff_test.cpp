@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/TranscoderContract.h"
+
 namespace {
 
 TEST(TranscoderHandOffTest, TheTranscoderServesOnTheHostPortPlusOne) {

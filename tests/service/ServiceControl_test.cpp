@@ -14,15 +14,7 @@ void KeepMessage(const std::string& text) { shownMessages.push_back(text); }
 
 class ServiceControlTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    shownMessages.clear();
-    previous_ = ServiceMessage;
-    ServiceMessage = KeepMessage;
-  }
-  void TearDown() override { ServiceMessage = previous_; }
-
- private:
-  void (*previous_)(const std::string&) = nullptr;
+  void SetUp() override { shownMessages.clear(); }
 };
 
 TEST_F(ServiceControlTest, ImagePathOfARegisteredCommandLine) {
@@ -54,7 +46,7 @@ TEST_F(ServiceControlTest, TheServiceIsRegisteredWithTheseValues) {
 
 TEST_F(ServiceControlTest, MissingManagerHandleIsShownAndReleased) {
   ServiceControl control;
-  EXPECT_TRUE(CheckHandles(control));
+  EXPECT_TRUE(CheckHandles(control, KeepMessage));
   ASSERT_EQ(shownMessages.size(), 1u);
   EXPECT_TRUE(StartsWith(shownMessages[0], "Can not obtain SCHandle, ")) << shownMessages[0];
   EXPECT_GT(shownMessages[0].size(), std::string("Can not obtain SCHandle, ").size());

@@ -74,13 +74,10 @@ TEST(ServiceControlWinTest, PlainStringsAndMissingValuesReadAsEmpty) {
 
 TEST(ServiceControlWinTest, ServiceThatCannotBeOpenedIsShownAndReleased) {
   shownMessages.clear();
-  void (*previous)(const std::string&) = ServiceMessage;
-  ServiceMessage = KeepMessage;
   ServiceControl control;
   control.Open("corvane-test-not-installed", platform::kServiceAllAccess);
   EXPECT_NE(control.ManagerHandle(), 0u) << "the service control manager cannot be opened here";
-  EXPECT_TRUE(CheckHandles(control));
-  ServiceMessage = previous;
+  EXPECT_TRUE(CheckHandles(control, KeepMessage));
   ASSERT_EQ(shownMessages.size(), 1u);
   EXPECT_TRUE(StartsWith(shownMessages[0], "Can not obtain service handle, ")) << shownMessages[0];
   EXPECT_EQ(control.ManagerHandle(), 0u);

@@ -32,7 +32,7 @@ void PrintStatus(const platform::ServiceStatusRecord& status) {
 
 bool OpenService(ServiceControl& control) {
   control.Open("corvane", platform::kServiceAllAccess);
-  return !CheckHandles(control);
+  return !CheckHandles(control, PrintMessage);
 }
 
 void Query() {
@@ -96,7 +96,6 @@ void Config() {
 }  // namespace
 
 int main() {
-  ServiceMessage = PrintMessage;
   std::cout << "ready" << std::endl;
   std::string line;
   while (std::getline(std::cin, line)) {
@@ -115,7 +114,7 @@ int main() {
       words >> code;
       Control(code);
     } else if (command == "stop") {
-      StopService();
+      StopService(PrintMessage);
       std::cout << "done" << std::endl;
     } else if (command == "config") {
       Config();
