@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/ThreadMessages.h"
 #include "platform/Thread.h"
+#include "service/ThreadMessages.h"
 
 namespace {
 

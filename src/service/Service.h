@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/SuspendableThread.h"
 #include "service/ControlTable.h"
 #include "service/ServiceDispatcher.h"
 #include "service/ServiceStatus.h"
 #include "service/ServiceSystem.h"
+#include "service/SuspendableThread.h"
 
 // Thread message that brings a control code to the control pump (WM_USER + 1000).
 inline constexpr std::uint32_t kServiceControlMessage = 2024;

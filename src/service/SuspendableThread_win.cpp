@@ -1,4 +1,4 @@
-#include "platform/SuspendableThread.h"
+#include "service/SuspendableThread.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "platform/SuspendableThread.h"
+#include "service/SuspendableThread.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "platform/Thread.h"
+#include "service/ThreadMessages.h"
 #include "test_support/Ticks.h"
-#include "platform/ThreadMessages.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/ThreadMessages.h"
+#include "service/ThreadMessages.h"
 
 #include "platform/WindowsHeaders.h"
 

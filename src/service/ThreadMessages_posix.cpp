@@ -1,4 +1,4 @@
-#include "platform/ThreadMessages.h"
+#include "service/ThreadMessages.h"
 
 #include <deque>
 #include <mutex>
