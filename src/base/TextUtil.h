@@ -11,6 +11,9 @@ std::string NormaliseNumberText(const std::string& text);
 
 bool StartsWith(const std::string& text, const std::string& prefix);
 
+// text between double quotes, as command lines carry a path.
+inline std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
 // Every occurrence of from, left to right, replaced by to; what a replacement wrote is not searched again.
 std::string ReplaceAll(const std::string& text, const std::string& from, const std::string& to);
 

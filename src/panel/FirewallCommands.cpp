@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "base/TextUtil.h"
+
 std::vector<std::string> FirewallCommandLines(const std::string& programPath, const std::string& title) {
-  const std::string program = "\"" + programPath + "\"";
-  const std::string name = "\"" + title + "\"";
+  const std::string program = Quoted(programPath);
+  const std::string name = Quoted(title);
   const std::string inboundRule =
       "advfirewall firewall add rule name=" + name + " dir=in program=" + program +
       " action=allow profile=public,private protocol=";

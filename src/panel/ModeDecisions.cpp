@@ -4,8 +4,6 @@
 
 namespace {
 
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
-
 constexpr LocalizedText kRestartGaveUp{
     "Сервис не остановился за 30 секунд и не был перезапущен. Новые настройки вступят в силу при его следующем "
     "запуске.",

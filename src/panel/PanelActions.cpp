@@ -1,6 +1,7 @@
 // The mode actions of the control panel: save, start of the regular mode, the service, the transcoder,
 // the foreign service's cover, the firewall exception, help and links.
 #include "base/ProcessValues.h"
+#include "base/TextUtil.h"
 #include "netutil/HostInfo.h"
 #include "panel/ControlPanelWindow.h"
 #include "panel/FirewallCommands.h"
@@ -23,8 +24,6 @@ constexpr unsigned kTranscoderCloseMilliseconds = 700;
 // After the window has closed, a restart still waits this long for the stop (as the Stop action does).
 constexpr unsigned kStopPollMilliseconds = 100;
 constexpr int kStopPolls = 30;
-
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 }  // namespace
 
