@@ -140,7 +140,7 @@ ServiceManagerHandle OpenServiceEntry(ServiceManagerHandle manager, const std::s
   for (const char* folder : kOtherUnitFolders) {
     elsewhere = elsewhere || access((std::string(folder) + "/" + UnitName(name)).c_str(), F_OK) == 0;
   }
-  switch (OpenUnit(own, elsewhere, rights)) {
+  switch (OpenUnit(own, elsewhere, rights == kServiceQueryStatus)) {
     case UnitOpening::Missing:
       return 0;
     case UnitOpening::Refused:

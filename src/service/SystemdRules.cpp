@@ -1,6 +1,5 @@
 #include "service/SystemdRules.h"
 
-#include "service/ServiceManager.h"
 #include "service/ServiceStatus.h"
 
 using namespace platform;
@@ -89,8 +88,8 @@ std::uint32_t ServiceStateOfUnit(const std::string& activeState, const std::stri
   return kServiceStopped;
 }
 
-UnitOpening OpenUnit(bool inOwnFolder, bool inOtherFolder, std::uint32_t access) {
+UnitOpening OpenUnit(bool inOwnFolder, bool inOtherFolder, bool statusQueryOnly) {
   if (inOwnFolder) return UnitOpening::Opened;
   if (!inOtherFolder) return UnitOpening::Missing;
-  return access == kServiceQueryStatus ? UnitOpening::Opened : UnitOpening::Refused;
+  return statusQueryOnly ? UnitOpening::Opened : UnitOpening::Refused;
 }

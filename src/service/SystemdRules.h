@@ -44,5 +44,5 @@ inline constexpr const char* kOtherUnitFolders[] = {"/run/systemd/system", "/usr
 
 enum class UnitOpening { Opened, Missing, Refused };
 // A status is true of any unit of the name; only the units in this program's folder are its to change. So a
-// unit found only in another folder opens for kServiceQueryStatus alone and is refused for more.
-UnitOpening OpenUnit(bool inOwnFolder, bool inOtherFolder, std::uint32_t access);
+// unit found only in another folder opens when it is opened for a status query alone, and is refused otherwise.
+UnitOpening OpenUnit(bool inOwnFolder, bool inOtherFolder, bool statusQueryOnly);

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "service/ServiceManager.h"
 #include "service/ServiceStatus.h"
 
 namespace {
@@ -86,19 +85,16 @@ TEST(SystemdRules, OnlyOurOwnUnitsOpenForChanges) {
   const struct {
     bool own;
     bool other;
-    std::uint32_t access;
+    bool statusQueryOnly;
     UnitOpening result;
   } rows[] = {
-      {true, false, kServiceAllAccess, UnitOpening::Opened},
-      {true, true, kServiceQueryStatus, UnitOpening::Opened},
-      {false, true, kServiceQueryStatus, UnitOpening::Opened},
-      {false, true, kServiceAllAccess, UnitOpening::Refused},
-      {false, true, kServiceQueryStatus | 0x10, UnitOpening::Refused},
-      {false, false, kServiceQueryStatus, UnitOpening::Missing},
-      {false, false, kServiceAllAccess, UnitOpening::Missing},
+      {true, false, false, UnitOpening::Opened},  {true, true, true, UnitOpening::Opened},
+      {false, true, true, UnitOpening::Opened},   {false, true, false, UnitOpening::Refused},
+      {false, false, true, UnitOpening::Missing}, {false, false, false, UnitOpening::Missing},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(OpenUnit(row.own, row.other, row.access), row.result) << row.own << row.other << " " << row.access;
+    EXPECT_EQ(OpenUnit(row.own, row.other, row.statusQueryOnly), row.result)
+        << row.own << row.other << row.statusQueryOnly;
   }
   EXPECT_STREQ(kOwnUnitFolder, "/etc/systemd/system");
 }
