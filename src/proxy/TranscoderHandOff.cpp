@@ -1,6 +1,7 @@
 #include "proxy/TranscoderHandOff.h"
 
 #include "base/TextUtil.h"
+#include "base/TranscoderPort.h"
 #include "platform/Files.h"
 #include "platform/MessageWindow.h"
 #include "platform/Shell.h"
@@ -33,15 +34,17 @@ void SwitchTunerChannel(ClientThread& client) {
 
 TranscoderAddress TranscoderAddressFor(const std::string& host, const std::string& hostPort,
                                        const std::string& arrivedAt) {
+  TranscoderAddress address{host, hostPort};
   // A request without a "Host:" header would be sent to "http://:1/"; the address it arrived on reaches this
   // machine from the client's side, and the transcoder serves beside the proxy's own port.
   if (host.empty()) {
     const std::size_t colon = arrivedAt.rfind(':');
-    const std::string address = arrivedAt.substr(0, colon);
-    const std::string port = colon == std::string::npos ? std::string() : arrivedAt.substr(colon + 1);
-    return {address, std::to_string(ParseInteger(port) + 1)};
+    address.host = arrivedAt.substr(0, colon);
+    address.port = colon == std::string::npos ? std::string() : arrivedAt.substr(colon + 1);
   }
-  return {host, std::to_string(ParseInteger(hostPort) + 1)};
+  const int port = TranscoderPortAfter(address.port);
+  address.port = port == 0 ? std::string() : std::to_string(port);
+  return address;
 }
 
 bool FitsTranscoderRequest(const std::string& field) { return field.find(';') == std::string::npos; }
@@ -52,13 +55,14 @@ TunerMessages TunerMessagesFor(int channel) {
 }
 
 void HandOffToTranscoder(ClientThread& client, const std::string& host, const std::string& hostPort) {
-  if (!FitsTranscoderRequest(client.groupAddress) || !FitsTranscoderRequest(client.interfaceText)) {
+  const std::string arrivedAt = host.empty() ? platform::LocalEndpointText(client.clientSocket.Get()) : std::string();
+  const TranscoderAddress address = TranscoderAddressFor(host, hostPort, arrivedAt);
+  if (!FitsTranscoderRequest(client.groupAddress) || !FitsTranscoderRequest(client.interfaceText) ||
+      address.port.empty()) {
     SendReply(client, 400);
     client.Log("] Thread terminating, unknown HTTP-request");
     return;
   }
-  const std::string arrivedAt = host.empty() ? platform::LocalEndpointText(client.clientSocket.Get()) : std::string();
-  const TranscoderAddress address = TranscoderAddressFor(host, hostPort, arrivedAt);
   const std::string text =
       JoinTranscoderRequest({client.groupAddress, client.groupPortText, address.port, client.interfaceText});
   platform::WindowRef transcoder = platform::FindMessageWindow(kTranscoderWindowClass, std::string());
