@@ -41,20 +41,16 @@ void (*ServiceMessage)(const std::string& text) = ShowMessage;
 
 void ServiceControl::Create(const ServiceDefinition& definition) {
   manager_ = OpenServiceManager(kServiceManagerAllAccess);
-  if (manager_ != 0) service_ = CreateServiceEntry(manager_, definition);
+  if (manager_.Valid()) service_ = CreateServiceEntry(manager_, definition);
 }
 
 void ServiceControl::Open(const std::string& name, std::uint32_t access, std::uint32_t managerAccess) {
   manager_ = OpenServiceManager(managerAccess);
-  if (manager_ != 0) service_ = OpenServiceEntry(manager_, name, access);
+  if (manager_.Valid()) service_ = OpenServiceEntry(manager_, name, access);
+  notInstalled_ = manager_.Valid() && !service_.Valid() && LastErrorIsNoSuchService();
 }
 
-bool ServiceControl::Delete() {
-  if (service_ == 0 || !DeleteServiceEntry(service_)) return false;
-  const bool closed = CloseServiceManagerHandle(service_);
-  service_ = 0;
-  return closed;
-}
+bool ServiceControl::Delete() { return service_.Valid() && DeleteServiceEntry(service_) && service_.Close(); }
 
 ServiceStatusRecord ServiceControl::Query() {
   status_ = ServiceStatusRecord{};
@@ -64,20 +60,18 @@ ServiceStatusRecord ServiceControl::Query() {
 
 bool ServiceControl::Start(const std::vector<std::string>& arguments) { return StartServiceEntry(service_, arguments); }
 
-bool ServiceControl::Stop() { return ControlServiceEntry(service_, kControlStop, status_); }
+bool ServiceControl::SendControl(std::uint32_t code) { return ControlServiceEntry(service_, code, status_); }
 
 void ServiceControl::Release() {
-  if (service_ != 0) CloseServiceManagerHandle(service_);
-  if (manager_ != 0) CloseServiceManagerHandle(manager_);
-  service_ = 0;
-  manager_ = 0;
+  service_.Close();
+  manager_.Close();
 }
 
 bool CheckHandles(ServiceControl& control) {
   std::string message;
-  if (control.ManagerHandle() == 0) {
+  if (!control.HasManager()) {
     message = "Can not obtain SCHandle, " + LastErrorText();
-  } else if (control.ServiceHandle() == 0) {
+  } else if (!control.HasService()) {
     message = "Can not obtain service handle, " + LastErrorText();
   } else {
     return false;
@@ -106,12 +100,14 @@ bool InstallService() {
   return !CheckHandles(control);
 }
 
-bool RemoveService() {
+RemoveOutcome RemoveService() {
   ServiceControl control;
-  if (!OpenProxyService(control)) return false;
+  control.Open(kServiceName, kServiceAllAccess);
+  if (control.NotInstalled()) return RemoveOutcome::NotInstalled;
+  if (CheckHandles(control)) return RemoveOutcome::Failed;
   control.Stop();
   WaitWhileStopPending(control);
-  return ReleaseAndShowFailure(control, control.Delete());
+  return ReleaseAndShowFailure(control, control.Delete()) ? RemoveOutcome::Removed : RemoveOutcome::Failed;
 }
 
 bool StartService() {
@@ -130,7 +126,7 @@ void StopService() {
 bool QueryServiceState(std::uint32_t& state) {
   ServiceControl control;
   control.Open(kServiceName, kServiceQueryStatus, kServiceManagerConnect);
-  if (control.ServiceHandle() == 0) return false;
+  if (!control.HasService()) return false;
   state = control.Query().currentState;
   return true;
 }

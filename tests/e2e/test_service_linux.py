@@ -285,6 +285,11 @@ class InstallTest(unittest.TestCase):
         show = "show corvane.service --property=ActiveState --property=StatusText"
         self.assertEqual(self.recorded_calls(), [show, show])
 
+    def test_remove_without_a_service_only_says_so(self):
+        output = self.in_namespace('"$P" /remove 2>&1; echo "remove $?"\n', env=dict(self.env, P=self.program))
+        self.assertEqual(output, "Service is not installed\nremove 0\n")
+        self.assertEqual(self.recorded_calls(), [])
+
     def test_a_failed_enable_leaves_nothing_installed(self):
         output = self.in_namespace('"$P" /install 2>&1; echo "install $?"; ls -A /etc/systemd/system\n',
                                    env=dict(self.env, P=self.program, SYSTEMCTL_FAIL_ENABLE="1"))

@@ -78,12 +78,13 @@ TEST(ServiceControlWinTest, ServiceThatCannotBeOpenedIsShownAndReleased) {
   ServiceMessage = KeepMessage;
   ServiceControl control;
   control.Open("corvane-test-not-installed", platform::kServiceAllAccess);
-  EXPECT_NE(control.ManagerHandle(), 0u) << "the service control manager cannot be opened here";
+  EXPECT_TRUE(control.HasManager()) << "the service control manager cannot be opened here";
+  EXPECT_TRUE(control.NotInstalled());
   EXPECT_TRUE(CheckHandles(control));
   ServiceMessage = previous;
   ASSERT_EQ(shownMessages.size(), 1u);
   EXPECT_TRUE(StartsWith(shownMessages[0], "Can not obtain service handle, ")) << shownMessages[0];
-  EXPECT_EQ(control.ManagerHandle(), 0u);
+  EXPECT_FALSE(control.HasManager());
 }
 
 }  // namespace
