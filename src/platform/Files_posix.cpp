@@ -16,18 +16,6 @@ namespace platform {
 
 namespace {
 
-bool WriteAll(int fd, const std::string& contents) {
-  const char* next = contents.data();
-  std::size_t left = contents.size();
-  while (left > 0) {
-    const ssize_t written = RetryOnEintr([&] { return write(fd, next, left); });
-    if (written < 0) return false;
-    next += written;
-    left -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
 // The file a write to path lands in: links followed to their end, also when that end does not exist yet.
 std::string LinkedFile(const std::string& path) {
   std::string file = path;

@@ -17,13 +17,8 @@ class ServiceManagerHandle {
  public:
   struct Held;  // defined by each system's half
 
-  ServiceManagerHandle();
-  explicit ServiceManagerHandle(std::unique_ptr<Held> held);
-  ServiceManagerHandle(ServiceManagerHandle&& other) noexcept;
-  ServiceManagerHandle& operator=(ServiceManagerHandle&& other) noexcept;
-  ServiceManagerHandle(const ServiceManagerHandle&) = delete;
-  ServiceManagerHandle& operator=(const ServiceManagerHandle&) = delete;
-  ~ServiceManagerHandle();
+  ServiceManagerHandle() = default;
+  explicit ServiceManagerHandle(Held* held) : held_(held) {}  // takes it over
 
   bool Valid() const { return held_ != nullptr; }
   const Held* Get() const { return held_.get(); }
@@ -31,7 +26,10 @@ class ServiceManagerHandle {
   bool Close();
 
  private:
-  std::unique_ptr<Held> held_;
+  struct Free {
+    void operator()(Held* held) const;  // defined by each system's half
+  };
+  std::unique_ptr<Held, Free> held_;
 };
 
 constexpr std::uint32_t kServiceManagerAllAccess = 0xF003F;

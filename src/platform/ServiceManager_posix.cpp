@@ -2,8 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <memory>
-#include <utility>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -26,11 +24,7 @@ struct ServiceManagerHandle::Held {
   std::string serviceName;  // empty for the manager
 };
 
-ServiceManagerHandle::ServiceManagerHandle() = default;
-ServiceManagerHandle::ServiceManagerHandle(std::unique_ptr<Held> held) : held_(std::move(held)) {}
-ServiceManagerHandle::ServiceManagerHandle(ServiceManagerHandle&& other) noexcept = default;
-ServiceManagerHandle& ServiceManagerHandle::operator=(ServiceManagerHandle&& other) noexcept = default;
-ServiceManagerHandle::~ServiceManagerHandle() = default;
+void ServiceManagerHandle::Free::operator()(Held* held) const { delete held; }
 
 bool ServiceManagerHandle::Close() {
   held_.reset();
@@ -55,7 +49,7 @@ const std::string* NameOf(const ServiceManagerHandle& service) {
 }
 
 ServiceManagerHandle HandleFor(const std::string& serviceName) {
-  return ServiceManagerHandle(std::make_unique<ServiceManagerHandle::Held>(ServiceManagerHandle::Held{serviceName}));
+  return ServiceManagerHandle(new ServiceManagerHandle::Held{serviceName});
 }
 
 // Runs systemctl with the arguments, its standard input empty; output receives what it writes when given

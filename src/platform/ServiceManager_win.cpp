@@ -1,7 +1,5 @@
 #include "platform/ServiceManager.h"
 
-#include <utility>
-
 #include "platform/Registry.h"
 #include "platform/WinHandles.h"
 
@@ -11,11 +9,7 @@ struct ServiceManagerHandle::Held {
   ScopedServiceHandle handle;
 };
 
-ServiceManagerHandle::ServiceManagerHandle() = default;
-ServiceManagerHandle::ServiceManagerHandle(std::unique_ptr<Held> held) : held_(std::move(held)) {}
-ServiceManagerHandle::ServiceManagerHandle(ServiceManagerHandle&& other) noexcept = default;
-ServiceManagerHandle& ServiceManagerHandle::operator=(ServiceManagerHandle&& other) noexcept = default;
-ServiceManagerHandle::~ServiceManagerHandle() = default;
+void ServiceManagerHandle::Free::operator()(Held* held) const { delete held; }
 
 bool ServiceManagerHandle::Close() {
   const bool closed = held_ == nullptr || held_->handle.Close();
@@ -30,9 +24,7 @@ SC_HANDLE Handle(const ServiceManagerHandle& handle) { return handle.Valid() ? h
 // Owns what the system handed out; none when it handed out nothing.
 ServiceManagerHandle Owned(SC_HANDLE handle) {
   if (handle == nullptr) return {};
-  auto held = std::make_unique<ServiceManagerHandle::Held>();
-  held->handle = ScopedServiceHandle(handle);
-  return ServiceManagerHandle(std::move(held));
+  return ServiceManagerHandle(new ServiceManagerHandle::Held{ScopedServiceHandle(handle)});
 }
 
 // The system takes a null pointer for an optional text left out.
