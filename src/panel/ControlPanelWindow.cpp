@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "base/ProcessValues.h"
+#include "base/TranscoderPort.h"
 #include "netutil/HostInfo.h"
 #include "panel/ControlPanel.h"
 #include "panel/HelpText.h"
@@ -19,6 +20,13 @@ namespace {
 
 // The panel whose window owns the messages; one per process.
 ControlPanelWindow* activePanel = nullptr;
+
+// The prompt's text is in the system's code page; what the code page cannot hold is shown as best it can.
+std::string PromptText(const std::string& text) {
+  std::string shown;
+  platform::SystemCodePageFromUtf8(text, shown);
+  return shown;
+}
 
 constexpr LocalizedText kNoWindow{"Не удалось создать окно панели управления ({error})",
                                   "The control panel window could not be created ({error})"};
@@ -85,21 +93,30 @@ int ControlPanelWindow::Run() {
   return 0;
 }
 
-// "/install" replaces an installed service, then saves the settings, installs and starts it; "/remove" stops
-// and removes it, and says so when there is none. 1 when a step failed.
+// "/install" saves the settings, then replaces an installed service and starts the new one: settings that
+// cannot be saved leave an installed service as it was. "/remove" stops and removes the service; with none
+// installed there is nothing to do, which it notes. 1 when a step failed.
 int ControlPanelWindow::RunServiceSwitch(bool install) {
   const PanelServiceOperations& service = operations_.service;
   if (!service.mayChange(install ? "/install" : "/remove")) return 1;
-  if (install && service.query().opened && !RemoveProxyService()) return 1;
-  const bool done = install ? InstallProxyService() : RemoveProxyService();
-  return done ? 0 : 1;
+  if (!install) {
+    const RemoveOutcome removed = RemoveProxyService();
+    if (removed == RemoveOutcome::NotInstalled) Note(ServiceNotInstalledText(language_));
+    return removed == RemoveOutcome::Failed ? 1 : 0;
+  }
+  if (!SaveFirst(false)) return 1;
+  if (service.query().opened && RemoveProxyService() == RemoveOutcome::Failed) return 1;
+  return InstallAndStartSaved() ? 0 : 1;
 }
 
 void ControlPanelWindow::Message(const std::string& text) {
   if (!reportToPrompt_) return window_.Message(text);
-  std::string shown;
-  platform::SystemCodePageFromUtf8(text, shown);  // what the code page cannot hold is shown as best it can
-  platform::ReportToUser(PanelCaption(kProductTitle, ProgramVersion()), shown);
+  platform::ReportToUser(PanelCaption(kProductTitle, ProgramVersion()), PromptText(text));
+}
+
+void ControlPanelWindow::Note(const std::string& text) {
+  if (!reportToPrompt_) return window_.Message(text);
+  platform::WriteStandardErrorLine(PromptText(text));
 }
 
 void ControlPanelWindow::PrintConsolePanel() {
@@ -145,6 +162,7 @@ void ControlPanelWindow::OnControlUsed(int number) {
       InstallProxyService();
       return;
     case ControlId::RemoveButton:
+      // A service gone meanwhile needs no word: the next refresh shows it not installed.
       RemoveProxyService();
       return;
     case ControlId::ServiceStartButton:
@@ -200,7 +218,8 @@ void ControlPanelWindow::RefreshStatus() {
   inputs.serviceState = service.state;
   inputs.transcoderWindowExists = operations_.transcoder.find(inputs.transcoderRequest);
   if (inputs.transcoderWindowExists) {
-    inputs.transcoderViewers = CountEstablishedOnPort(TranscoderViewerPort(fields_.httpPort));
+    // Without a transcoder port (0) nothing is counted.
+    inputs.transcoderViewers = CountEstablishedOnPort(TranscoderPortAfter(fields_.httpPort));
   }
   inputs.transcoderEnabled = fields_.transcoderEnabled;
   const StatusView next = NextStatusView(shown_, inputs, language_);
@@ -225,7 +244,9 @@ void ControlPanelWindow::ApplyUpdate(const ControlUpdate& update) {
 void ControlPanelWindow::AfterRefresh() {
   switch (restart_.AfterRefresh(shown_)) {
     case RestartStep::Start:
-      StartProxyService();
+      // The settings were saved before the stop: saving them again could refuse values typed meanwhile and
+      // leave the service stopped.
+      operations_.service.start();
       return;
     case RestartStep::GiveUp:
       return Message(RestartGaveUpMessage(language_));

@@ -25,6 +25,9 @@ class ControlPanelWindow {
   // In the window's message box; for "/install" and "/remove" to the prompt they were given at (a message
   // box where there is none).
   void Message(const std::string& text);
+  // What needs no answer: in the window's message box; for "/install" and "/remove" a line on the prompt's
+  // error stream, and nothing where there is none, so that an unattended run never waits for a click.
+  void Note(const std::string& text);
 
  private:
   // Start-up and the window's contents.
@@ -44,7 +47,9 @@ class ControlPanelWindow {
   void LaunchUserMode();
   // Each is false when a step failed; the step has said why.
   bool InstallProxyService();
-  bool RemoveProxyService();
+  // The install and start of InstallProxyService, for settings saved already.
+  bool InstallAndStartSaved();
+  RemoveOutcome RemoveProxyService();
   bool StartProxyService();
   void StopProxyService();
   void RestartServiceAfterSave();

@@ -33,6 +33,7 @@ bool ControlPanelWindow::SaveFirst(bool forAppStart) {
     Message(result.message);
     return false;
   }
+  if (!result.message.empty()) Note(result.message);
   if (RestartsServiceAfterSave(shown_, coverShown_, forAppStart)) RestartServiceAfterSave();
   return true;
 }
@@ -55,13 +56,15 @@ void ControlPanelWindow::LaunchUserMode() {
   StartOrReport(UserModeCommandLine(platform::ProgramPath(), hideConsole), platform::ProgramWindow::OwnConsole);
 }
 
-bool ControlPanelWindow::InstallProxyService() {
-  if (!SaveFirst(false) || !operations_.service.install()) return false;
+bool ControlPanelWindow::InstallProxyService() { return SaveFirst(false) && InstallAndStartSaved(); }
+
+bool ControlPanelWindow::InstallAndStartSaved() {
+  if (!operations_.service.install()) return false;
   platform::SleepMilliseconds(kInstallSettleMilliseconds);
-  return StartProxyService();
+  return operations_.service.start();
 }
 
-bool ControlPanelWindow::RemoveProxyService() { return operations_.service.remove(); }
+RemoveOutcome ControlPanelWindow::RemoveProxyService() { return operations_.service.remove(); }
 
 bool ControlPanelWindow::StartProxyService() { return SaveFirst(false) && operations_.service.start(); }
 

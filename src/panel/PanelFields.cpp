@@ -1,6 +1,7 @@
 #include "panel/PanelFields.h"
 
 #include "base/TextUtil.h"
+#include "base/TranscoderPort.h"
 
 namespace {
 
@@ -51,8 +52,9 @@ int LeadingPort(const std::string& portText) { return ParseInteger(portText); }
 void OnSettingsChanged(PanelFields& fields) {
   fields.saveEnabled = true;
   const int port = LeadingPort(fields.httpPort);
-  // Widened: the leading number saturates at the int range and may sit at its top.
-  fields.transcoderPort = fields.httpPort.empty() ? std::string() : std::to_string(static_cast<long long>(port) + 1);
+  // Without a port text, or beside a port with no transcoder port after it, the second field is empty.
+  const int transcoderPort = fields.httpPort.empty() ? 0 : TranscoderPortAfter(fields.httpPort);
+  fields.transcoderPort = transcoderPort == 0 ? std::string() : std::to_string(transcoderPort);
   fields.addressLink = DisplayedAddress(fields) + ":" + std::to_string(port);
 }
 

@@ -33,8 +33,9 @@ std::string DisplayedAddress(const PanelFields& fields);
 // The leading number of the port text (optional sign, digits up to the first other character; 0 without).
 int LeadingPort(const std::string& portText);
 
-// After any edit of the settings controls: Save enabled, the second port field shows port + 1 (empty
-// when the port text is empty), the link shows the displayed address and the port.
+// After any edit of the settings controls: Save enabled, the second port field shows the transcoder's port
+// (TranscoderPortAfter; empty when there is none, an empty port text included), the link shows the
+// displayed address and the port.
 void OnSettingsChanged(PanelFields& fields);
 
 // Lines 1 to 5 of the settings file into the fields, in line order, so that the change reaction after

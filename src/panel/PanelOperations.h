@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "service/ServiceControl.h"
+
 struct ServiceQuery {
   bool opened = false;  // the manager and the service "corvane" could be opened for a status query
   unsigned state = 0;   // its current state when opened
@@ -15,7 +17,9 @@ struct PanelServiceOperations {
   // Whether this process may change services; when not, it has said what to run instead of the switch.
   std::function<bool(const std::string& commandSwitch)> mayChange;
   std::function<bool()> install;  // creates "corvane" for "<program path>" /service; false when that failed
-  std::function<bool()> remove;   // stops it, waits while stop pending (at most 3 s), deletes it
+  // Stops it, waits while stop pending (at most 3 s), deletes it; NotInstalled, with nothing shown, when
+  // there is none.
+  std::function<RemoveOutcome()> remove;
   std::function<bool()> start;    // starts it with "param1", "param2", "param3"
   std::function<void()> stop;     // stops it, waits while stop pending (at most 3 s)
   std::function<std::string()> imagePath;  // program path of the installed service, empty when none

@@ -40,7 +40,8 @@ SettingsLoad LoadPanelSettings(const std::string& fileName, PanelFields& fields,
 
 SaveResult SaveSettings(const std::string& fileName, const PanelFields& fields, PanelLanguage language) {
   SaveResult result;
-  result.message = CheckPanelFields(fields, language);
+  const FieldsCheck check = CheckPanelFields(fields, language);
+  result.message = check.refusal;
   if (!result.message.empty()) return result;
 
   ProxySettings settings = SettingsFromFields(fields);
@@ -59,5 +60,6 @@ SaveResult SaveSettings(const std::string& fileName, const PanelFields& fields, 
     return result;
   }
   result.saved = true;
+  result.message = check.warning;
   return result;
 }

@@ -16,10 +16,10 @@ SettingsLoad LoadPanelSettings(const std::string& fileName, PanelFields& fields,
 
 struct SaveResult {
   bool saved = false;
-  std::string message;  // for the user when not saved
+  std::string message;  // for the user: why nothing was saved, or when saved what is read otherwise
 };
 
-// Checks the fields (CheckPanelFields), converts them to the system's code page and rewrites the whole
+// Checks the fields (CheckPanelFields), converts them to the system's code page and replaces the whole
 // file. When anything fails the file keeps its previous content, the fields are not touched and the
-// message says why; the actions that save first stop there.
+// message says why; the actions that save first stop there. Saved, the message holds the check's warning.
 SaveResult SaveSettings(const std::string& fileName, const PanelFields& fields, PanelLanguage language);

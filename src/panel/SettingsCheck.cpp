@@ -3,21 +3,26 @@
 #include <cstddef>
 #include <vector>
 
+#include "base/TextUtil.h"
 #include "netutil/InterfaceSelect.h"
 
 namespace {
 
 constexpr std::size_t kMaxMaskLength = 256;
 
+constexpr int kHighestPort = 65535;
+
 constexpr LocalizedText kPortMessage{
     "Порт HTTP-сервера должен быть числом от 1 до 65535, а не \"{value}\".",
     "The HTTP-Server port must be a number from 1 to 65535, not \"{value}\"."};
+constexpr LocalizedText kPortReadAs{"Порт HTTP-сервера \"{value}\" читается как {port}.",
+                                    "The HTTP-Server port \"{value}\" is read as {port}."};
 constexpr LocalizedText kInterfaceMessage{
     "Интерфейс мультикаста \"{value}\" не является адресом интерфейса.",
     "The multicast interface \"{value}\" is not an interface address."};
 constexpr LocalizedText kEmptyEntryMessage{
     "В списке интерфейсов мультикаста \"{value}\" есть пустой элемент: всё, что стоит после него, не учитывается.",
-    "The multicast interface list \"{value}\" has an empty entry: everything after it would be ignored."};
+    "The multicast interface list \"{value}\" has an empty entry: everything after it is ignored."};
 constexpr LocalizedText kListHint{
     " Укажите адрес, например 0.0.0.0, или список, например \"192.168.0.1, 192.168.1.2@233.7.*.*\".",
     " Enter an address such as 0.0.0.0 or a list such as \"192.168.0.1, 192.168.1.2@233.7.*.*\"."};
@@ -29,14 +34,13 @@ std::string Message(const LocalizedText& text, const std::string& value, bool wi
   return message + TextIn(kNotSaved, language);
 }
 
-bool IsPortText(const std::string& text) {
-  if (text.empty() || text.size() > 5) return false;
-  long value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + (c - '0');
+void CheckPort(const std::string& text, PanelLanguage language, FieldsCheck& check) {
+  const int port = ParseInteger(text);
+  if (port < 1 || port > kHighestPort) {
+    check.refusal = Message(kPortMessage, text, false, language);
+  } else if (text.find_first_not_of("0123456789") != std::string::npos) {
+    check.warning = TextWith(kPortReadAs, language, {{"{value}", text}, {"{port}", std::to_string(port)}});
   }
-  return value >= 1 && value <= 65535;
 }
 
 // One entry of a list: an address, or an address, "@" and a group mask.
@@ -47,11 +51,12 @@ bool IsListEntry(const std::string& entry) {
   return IsDottedAddress(entry.substr(0, at)) && maskLength > 0 && maskLength <= kMaxMaskLength;
 }
 
-// Empty when the text is an interface address or a usable list, else the message.
-std::string CheckMulticastInterface(const std::string& text, PanelLanguage language) {
+// Refused unless the text is an interface address or a list with usable entries before its first empty one.
+void CheckMulticastInterface(const std::string& text, PanelLanguage language, FieldsCheck& check) {
   // Without "," the proxy takes the text as it stands: a mask entry alone would be used as an address.
   if (text.find(',') == std::string::npos) {
-    return IsDottedAddress(text) ? std::string() : Message(kInterfaceMessage, text, true, language);
+    if (!IsDottedAddress(text)) check.refusal = Message(kInterfaceMessage, text, true, language);
+    return;
   }
   // The proxy reads the entries up to the first empty one.
   std::vector<std::string> entries;
@@ -63,14 +68,22 @@ std::string CheckMulticastInterface(const std::string& text, PanelLanguage langu
   }
   std::size_t used = 0;
   while (used < entries.size() && !entries[used].empty()) ++used;
-  for (std::size_t i = used; i < entries.size(); ++i) {
-    if (!entries[i].empty()) return Message(kEmptyEntryMessage, text, false, language);
+  if (used == 0) {
+    check.refusal = Message(kInterfaceMessage, text, true, language);
+    return;
   }
-  if (used == 0) return Message(kInterfaceMessage, text, true, language);
   for (std::size_t i = 0; i < used; ++i) {
-    if (!IsListEntry(entries[i])) return Message(kInterfaceMessage, entries[i], true, language);
+    if (!IsListEntry(entries[i])) {
+      check.refusal = Message(kInterfaceMessage, entries[i], true, language);
+      return;
+    }
   }
-  return std::string();
+  for (std::size_t i = used; i < entries.size(); ++i) {
+    if (!entries[i].empty()) {
+      check.warning = TextWith(kEmptyEntryMessage, language, {{"{value}", text}});
+      return;
+    }
+  }
 }
 
 }  // namespace
@@ -94,7 +107,13 @@ bool IsDottedAddress(const std::string& text) {
   }
 }
 
-std::string CheckPanelFields(const PanelFields& fields, PanelLanguage language) {
-  if (!IsPortText(fields.httpPort)) return Message(kPortMessage, fields.httpPort, false, language);
-  return CheckMulticastInterface(fields.multicastInterface, language);
+FieldsCheck CheckPanelFields(const PanelFields& fields, PanelLanguage language) {
+  FieldsCheck port;
+  CheckPort(fields.httpPort, language, port);
+  if (!port.refusal.empty()) return port;
+  FieldsCheck interfaces;
+  CheckMulticastInterface(fields.multicastInterface, language, interfaces);
+  if (!interfaces.refusal.empty()) return interfaces;
+  const std::string between = !port.warning.empty() && !interfaces.warning.empty() ? " " : "";
+  return {std::string(), port.warning + between + interfaces.warning};
 }

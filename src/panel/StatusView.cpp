@@ -76,10 +76,8 @@ StatusView InitialStatusView() {
   return view;
 }
 
-int TranscoderViewerPort(const std::string& portText) {
-  const int port = ParseInteger(portText);
-  return port < 65535 ? port + 1 : 0;  // beyond the port range nothing can be connected; 0 counts nothing
-}
+
+std::string ServiceNotInstalledText(PanelLanguage language) { return TextIn(kServiceNotInstalledText, language); }
 
 std::string TranscoderStateText(bool windowExists, const std::string& request, int viewers) {
   if (!windowExists) return kTranscoderNotRunningText;

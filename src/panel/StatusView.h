@@ -35,8 +35,8 @@ struct StatusView {
 // The view as the window is built, before the first refresh.
 StatusView InitialStatusView();
 
-// The port whose connections count as the transcoder's viewers: the leading number of the port text + 1.
-int TranscoderViewerPort(const std::string& portText);
+// The service's label when there is none; "/remove" says the same when it finds none.
+std::string ServiceNotInstalledText(PanelLanguage language);
 
 // "Кодируется поток udp://@" + group + ":" + port of the request ("group;port;..."), or "Транскодер
 // запущен" for an empty request, each followed by " [n]" with n viewers above 0; "Транскодер не запущен"

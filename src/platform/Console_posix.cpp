@@ -10,20 +10,6 @@
 #include "platform/PosixSupport.h"
 
 namespace platform {
-namespace {
-
-void WriteAll(int fd, const std::string& bytes) {
-  const char* next = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t written = RetryOnEintr([&] { return write(fd, next, left); });
-    if (written < 0) return;  // nowhere to report a console that went away
-    next += written;
-    left -= static_cast<std::size_t>(written);
-  }
-}
-
-}  // namespace
 
 bool OpenConsole(const std::string& title) {
   // The terminal the program was started from is its console; only a terminal understands the title sequence.
@@ -37,7 +23,7 @@ void WriteStandardOutputLine(const std::string& line) {
   // The journal keeps a line with a CR in it as binary data.
   const std::string bytes = line + (StandardOutputIsSystemLog() ? "\n" : "\r\n");
   std::lock_guard<std::mutex> guard(lock);
-  WriteAll(STDOUT_FILENO, bytes);
+  WriteAll(STDOUT_FILENO, bytes);  // nowhere to report a console that went away
 }
 
 bool StandardOutputIsSystemLog() {

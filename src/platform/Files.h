@@ -16,6 +16,10 @@ FileKind GetFileKind(const std::string& path);
 bool ReadWholeFile(const std::string& path, std::string& contents);
 // Creates or truncates the file and writes the bytes in one write.
 bool WriteWholeFile(const std::string& path, const std::string& contents);
+// Writes the bytes to a new file beside the file (the file a link names, when it is a link) and puts that in
+// the file's place, so that the file holds either its old bytes or all the new ones, whatever fails. A file
+// that did not exist is made; on Linux one that did keeps its permission bits.
+bool ReplaceWholeFile(const std::string& path, const std::string& contents);
 // False when the file could not be deleted (a missing file included).
 bool DeleteFileAt(const std::string& path);
 

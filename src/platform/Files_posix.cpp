@@ -14,6 +14,25 @@
 
 namespace platform {
 
+namespace {
+
+// The file a write to path lands in: links followed to their end, also when that end does not exist yet.
+std::string LinkedFile(const std::string& path) {
+  std::string file = path;
+  constexpr int kMostLinks = 40;  // as the kernel follows before it gives up with ELOOP
+  for (int link = 0; link < kMostLinks; ++link) {
+    char target[PATH_MAX];
+    const ssize_t length = readlink(file.c_str(), target, sizeof target);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof target) break;
+    const std::string next(target, static_cast<std::size_t>(length));
+    // A relative target is relative to the link's own folder.
+    file = next[0] == '/' ? next : file.substr(0, file.rfind('/') + 1) + next;
+  }
+  return file;
+}
+
+}  // namespace
+
 std::string ProgramPath() {
   std::string path(256, '\0');
   for (;;) {
@@ -52,16 +71,26 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
 
 bool WriteWholeFile(const std::string& path, const std::string& contents) {
   UniqueFd fd(RetryOnEintr([&] { return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); }));
+  return fd.Valid() && WriteAll(fd.Get(), contents) && fd.CloseChecked();
+}
+
+bool ReplaceWholeFile(const std::string& path, const std::string& contents) {
+  // Through a link to its file: replacing the link itself would part the file from its other names.
+  const std::string file = LinkedFile(path);
+  const std::string fresh = file + "." + std::to_string(getpid()) + ".new";
+  struct stat old {};
+  const bool existed = stat(file.c_str(), &old) == 0;
+  UniqueFd fd(RetryOnEintr([&] { return open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); }));
   if (!fd.Valid()) return false;
-  const char* next = contents.data();
-  std::size_t left = contents.size();
-  while (left > 0) {
-    const ssize_t written = RetryOnEintr([&] { return write(fd.Get(), next, left); });
-    if (written < 0) return false;
-    next += written;
-    left -= static_cast<std::size_t>(written);
+  // On disk before the rename, so that a crash cannot leave the new name on bytes not yet written.
+  const bool replaced = (!existed || fchmod(fd.Get(), old.st_mode & 07777) == 0) && WriteAll(fd.Get(), contents) &&
+                        fsync(fd.Get()) == 0 && fd.CloseChecked() && rename(fresh.c_str(), file.c_str()) == 0;
+  if (!replaced) {
+    const int error = errno;
+    unlink(fresh.c_str());
+    errno = error;
   }
-  return fd.CloseChecked();
+  return replaced;
 }
 
 std::string ResolvedPath(const std::string& path) {

@@ -36,8 +36,9 @@ FileKind GetFileKind(const std::string& path) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& contents) {
-  ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Shared for deletion too, so that a file being replaced meanwhile (ReplaceWholeFile) can be.
+  ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid()) return false;
   std::string result;
   LARGE_INTEGER size{};
@@ -63,6 +64,27 @@ bool WriteWholeFile(const std::string& path, const std::string& contents) {
   const DWORD size = static_cast<DWORD>(contents.size());
   DWORD written = 0;
   return WriteFile(file.Get(), contents.data(), size, &written, nullptr) && written == size;
+}
+
+bool ReplaceWholeFile(const std::string& path, const std::string& contents) {
+  if (contents.size() > MAXDWORD) return false;
+  const std::string fresh = path + "." + std::to_string(GetCurrentProcessId()) + ".new";
+  ScopedHandle file(
+      CreateFileA(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) return false;
+  const DWORD size = static_cast<DWORD>(contents.size());
+  DWORD written = 0;
+  // On disk before the move, so that a crash cannot leave the file's name on bytes not yet written.
+  const bool replaced = WriteFile(file.Get(), contents.data(), size, &written, nullptr) && written == size &&
+                        FlushFileBuffers(file.Get()) && file.Close() &&
+                        MoveFileExA(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!replaced) {
+    file.Close();
+    const DWORD error = GetLastError();
+    DeleteFileA(fresh.c_str());
+    SetLastError(error);
+  }
+  return replaced;
 }
 
 std::string ResolvedPath(const std::string& path) {

@@ -18,6 +18,19 @@ auto RetryOnEintr(Call call) -> decltype(call()) {
   return result;
 }
 
+// Writes every byte, going on after short writes; false when a write fails, errno saying why.
+inline bool WriteAll(int fd, const std::string& bytes) {
+  const char* next = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t written = RetryOnEintr([&] { return write(fd, next, left); });
+    if (written < 0) return false;
+    next += written;
+    left -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
 // Closes fd and leaves errno as it was, so the caller can still report the call that failed.
 // close is not retried: on Linux the descriptor is gone even when close reports EINTR.
 inline int CloseKeepingErrno(int fd) {

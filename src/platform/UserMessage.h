@@ -15,4 +15,7 @@ void ShowUserMessage(std::uintptr_t owner, const std::string& text, const std::s
 // when the process has one (a terminal, a pipe, a file), else into an information box.
 void ReportToUser(const std::string& caption, const std::string& text);
 
+// A line on standard error when the process has one; false (and nothing shown) when it has none.
+bool WriteStandardErrorLine(const std::string& text);
+
 }  // namespace platform

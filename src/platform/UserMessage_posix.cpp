@@ -11,10 +11,12 @@ void ShowUserMessage(std::uintptr_t /*owner*/, const std::string& text, const st
   std::fflush(stderr);
 }
 
-void ReportToUser(const std::string& /*caption*/, const std::string& text) {
+void ReportToUser(const std::string& /*caption*/, const std::string& text) { WriteStandardErrorLine(text); }
+
+bool WriteStandardErrorLine(const std::string& text) {
   const std::string line = text + "\n";
-  std::fwrite(line.data(), 1, line.size(), stderr);
-  std::fflush(stderr);
+  const bool written = std::fwrite(line.data(), 1, line.size(), stderr) == line.size();
+  return std::fflush(stderr) == 0 && written;
 }
 
 }  // namespace platform

@@ -12,13 +12,15 @@ void ShowUserMessage(std::uintptr_t owner, const std::string& text, const std::s
 }
 
 void ReportToUser(const std::string& caption, const std::string& text) {
+  if (!WriteStandardErrorLine(text)) ShowUserMessage(0, text, caption, MessageIcon::kInformation);
+}
+
+bool WriteStandardErrorLine(const std::string& text) {
   const HANDLE errors = GetStdHandle(STD_ERROR_HANDLE);
-  if (errors != nullptr && errors != INVALID_HANDLE_VALUE && GetFileType(errors) != FILE_TYPE_UNKNOWN) {
-    const std::string line = text + "\r\n";
-    DWORD written = 0;
-    if (WriteFile(errors, line.data(), static_cast<DWORD>(line.size()), &written, nullptr)) return;
-  }
-  ShowUserMessage(0, text, caption, MessageIcon::kInformation);
+  if (errors == nullptr || errors == INVALID_HANDLE_VALUE || GetFileType(errors) == FILE_TYPE_UNKNOWN) return false;
+  const std::string line = text + "\r\n";
+  DWORD written = 0;
+  return WriteFile(errors, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) != FALSE;
 }
 
 }  // namespace platform

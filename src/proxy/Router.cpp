@@ -25,8 +25,12 @@ void ParseStreamPath(RequestDecision& decision) {
 RequestAction DecideStream(const RequestHead& head, RequestDecision& decision, const std::string& multicastInterface,
                            bool transcoderEnabled) {
   if (IsHeadRequest(head.firstLine)) return RequestAction::HeadReply;
-  // A port that does not fit is refused rather than wrapped round to another one.
-  if (decision.path.empty() || decision.group.empty() || decision.groupPort == 0) return RequestAction::BadRequest;
+  // A port that does not fit is refused rather than wrapped round to another one. The tuner's "port" is its
+  // channel, and channel 0 is one.
+  const bool tunerChannelZero = decision.group == "tv" && decision.groupPortText == "0";
+  if (decision.path.empty() || decision.group.empty() || (decision.groupPort == 0 && !tunerChannelZero)) {
+    return RequestAction::BadRequest;
+  }
   decision.interfaceText = SelectMulticastInterface(multicastInterface, decision.group);
   if (transcoderEnabled || decision.group == "tv") return RequestAction::TranscoderHandOff;
   return RequestAction::Relay;

@@ -17,7 +17,7 @@ enum class RequestAction {
   StaticFile,         // below "/html/" while the static folder exists
   NotFound,           // any other path: 404
   HeadReply,          // HEAD of a stream, or a HEAD line without a path: the stream header alone
-  BadRequest,         // no path, no group or a port outside 1 to 65535: 400
+  BadRequest,         // no path, no group or a port outside 1 to 65535 (the tuner's channel 0 to 65535): 400
   TranscoderHandOff,  // a stream while transcoding is on, or the tuner group "tv"
   Relay,              // a multicast stream
 };

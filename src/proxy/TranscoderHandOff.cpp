@@ -2,6 +2,7 @@
 
 #include "base/TextUtil.h"
 #include "base/TranscoderContract.h"
+#include "base/TranscoderPort.h"
 #include "platform/Files.h"
 #include "platform/MessageWindow.h"
 #include "platform/Shell.h"
@@ -36,7 +37,8 @@ TranscoderAddress TranscoderAddressFor(const std::string& host, const std::strin
   // A request without a "Host:" header would otherwise be sent to "http://:1/"; the transcoder serves beside the
   // proxy's own port.
   const RequestAuthority authority = AuthorityOf(host, hostPort, arrivedAt);
-  return {authority.host, std::to_string(ParseInteger(authority.port) + 1)};
+  const int port = TranscoderPortAfter(authority.port);
+  return {authority.host, port == 0 ? std::string() : std::to_string(port)};
 }
 
 TunerMessages TunerMessagesFor(int channel) {
@@ -45,13 +47,14 @@ TunerMessages TunerMessagesFor(int channel) {
 }
 
 void HandOffToTranscoder(ClientThread& client, const std::string& host, const std::string& hostPort) {
-  if (!FitsTranscoderRequest(client.groupAddress) || !FitsTranscoderRequest(client.interfaceText)) {
+  const std::string arrivedAt = host.empty() ? platform::LocalEndpointText(client.clientSocket.Get()) : std::string();
+  const TranscoderAddress address = TranscoderAddressFor(host, hostPort, arrivedAt);
+  if (!FitsTranscoderRequest(client.groupAddress) || !FitsTranscoderRequest(client.interfaceText) ||
+      address.port.empty()) {
     SendReply(client, 400);
     client.Log("] Thread terminating, unknown HTTP-request");
     return;
   }
-  const std::string arrivedAt = host.empty() ? platform::LocalEndpointText(client.clientSocket.Get()) : std::string();
-  const TranscoderAddress address = TranscoderAddressFor(host, hostPort, arrivedAt);
   const std::string text =
       JoinTranscoderRequest({client.groupAddress, client.groupPortText, address.port, client.interfaceText});
   platform::WindowRef transcoder = platform::FindMessageWindow(kTranscoderWindowClass, std::string());

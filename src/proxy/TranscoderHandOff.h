@@ -10,10 +10,10 @@
 void HandOffToTranscoder(ClientThread& client, const std::string& host, const std::string& hostPort);
 
 // Where the client goes: the named host, or when it named none the address the connection arrived on
-// ("address:port"); the transcoder listens on that port + 1.
+// ("address:port"); the transcoder listens on the port after that one (TranscoderPortAfter).
 struct TranscoderAddress {
   std::string host;
-  std::string port;  // decimal
+  std::string port;  // decimal; empty when the port after the client's is no TCP port
 };
 TranscoderAddress TranscoderAddressFor(const std::string& host, const std::string& hostPort,
                                        const std::string& arrivedAt);

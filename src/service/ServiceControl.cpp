@@ -36,20 +36,16 @@ bool OpenProxyService(ServiceControl& control, const ServiceMessageSink& show) {
 
 void ServiceControl::Create(const ServiceDefinition& definition) {
   manager_ = OpenServiceManager(kServiceManagerAllAccess);
-  if (manager_ != 0) service_ = CreateServiceEntry(manager_, definition);
+  if (manager_.Valid()) service_ = CreateServiceEntry(manager_, definition);
 }
 
 void ServiceControl::Open(const std::string& name, std::uint32_t access, std::uint32_t managerAccess) {
   manager_ = OpenServiceManager(managerAccess);
-  if (manager_ != 0) service_ = OpenServiceEntry(manager_, name, access);
+  if (manager_.Valid()) service_ = OpenServiceEntry(manager_, name, access);
+  notInstalled_ = manager_.Valid() && !service_.Valid() && LastErrorIsNoSuchService();
 }
 
-bool ServiceControl::Delete() {
-  if (service_ == 0 || !DeleteServiceEntry(service_)) return false;
-  const bool closed = CloseServiceManagerHandle(service_);
-  service_ = 0;
-  return closed;
-}
+bool ServiceControl::Delete() { return service_.Valid() && DeleteServiceEntry(service_) && service_.Close(); }
 
 ServiceStatusRecord ServiceControl::Query() {
   status_ = ServiceStatusRecord{};
@@ -59,20 +55,18 @@ ServiceStatusRecord ServiceControl::Query() {
 
 bool ServiceControl::Start(const std::vector<std::string>& arguments) { return StartServiceEntry(service_, arguments); }
 
-bool ServiceControl::Stop() { return ControlServiceEntry(service_, kControlStop, status_); }
+bool ServiceControl::SendControl(std::uint32_t code) { return ControlServiceEntry(service_, code, status_); }
 
 void ServiceControl::Release() {
-  if (service_ != 0) CloseServiceManagerHandle(service_);
-  if (manager_ != 0) CloseServiceManagerHandle(manager_);
-  service_ = 0;
-  manager_ = 0;
+  service_.Close();
+  manager_.Close();
 }
 
 bool CheckHandles(ServiceControl& control, const ServiceMessageSink& show) {
   std::string message;
-  if (control.ManagerHandle() == 0) {
+  if (!control.HasManager()) {
     message = "Can not obtain SCHandle, " + LastErrorText();
-  } else if (control.ServiceHandle() == 0) {
+  } else if (!control.HasService()) {
     message = "Can not obtain service handle, " + LastErrorText();
   } else {
     return false;
@@ -101,12 +95,14 @@ bool InstallService(const ServiceMessageSink& show) {
   return !CheckHandles(control, show);
 }
 
-bool RemoveService(const ServiceMessageSink& show) {
+RemoveOutcome RemoveService(const ServiceMessageSink& show) {
   ServiceControl control;
-  if (!OpenProxyService(control, show)) return false;
+  control.Open(kServiceName, kServiceAllAccess);
+  if (control.NotInstalled()) return RemoveOutcome::NotInstalled;
+  if (CheckHandles(control, show)) return RemoveOutcome::Failed;
   control.Stop();
   WaitWhileStopPending(control);
-  return ReleaseAndShowFailure(control, control.Delete(), show);
+  return ReleaseAndShowFailure(control, control.Delete(), show) ? RemoveOutcome::Removed : RemoveOutcome::Failed;
 }
 
 bool StartService(const ServiceMessageSink& show) {
@@ -125,7 +121,7 @@ void StopService(const ServiceMessageSink& show) {
 bool QueryServiceState(std::uint32_t& state) {
   ServiceControl control;
   control.Open(kServiceName, kServiceQueryStatus, kServiceManagerConnect);
-  if (control.ServiceHandle() == 0) return false;
+  if (!control.HasService()) return false;
   state = control.Query().currentState;
   return true;
 }

@@ -22,24 +22,28 @@ class ServiceControl {
   // Opens the manager with all access and, when that worked, creates the service.
   void Create(const platform::ServiceDefinition& definition);
   // Opens the manager (with all access unless told otherwise) and, when that worked, the existing service.
+  // Afterwards NotInstalled says whether the service could not be opened because there is none.
   void Open(const std::string& name, std::uint32_t access,
             std::uint32_t managerAccess = platform::kServiceManagerAllAccess);
+  bool NotInstalled() const { return notInstalled_; }
   // Deletes the service and closes its handle; true when both worked.
   bool Delete();
   // The service's status now; all zeros when it cannot be asked.
   platform::ServiceStatusRecord Query();
   bool Start(const std::vector<std::string>& arguments);
-  // Sends the stop control.
-  bool Stop();
+  // Sends the control code (Stop: the stop control).
+  bool SendControl(std::uint32_t code);
+  bool Stop() { return SendControl(platform::kControlStop); }
   void Release();
 
-  platform::ServiceManagerHandle ManagerHandle() const { return manager_; }
-  platform::ServiceManagerHandle ServiceHandle() const { return service_; }
+  bool HasManager() const { return manager_.Valid(); }
+  bool HasService() const { return service_.Valid(); }
 
  private:
-  platform::ServiceManagerHandle manager_ = 0;
-  platform::ServiceManagerHandle service_ = 0;
+  platform::ServiceManagerHandle manager_;
+  platform::ServiceManagerHandle service_;
   platform::ServiceStatusRecord status_;
+  bool notInstalled_ = false;
 };
 
 // True when control lacks a handle: the message ("Can not obtain SCHandle, " or "Can not obtain service
@@ -52,8 +56,10 @@ platform::ServiceDefinition ProxyServiceDefinition(const std::string& programPat
 
 // Each returns whether it did its work; what went wrong has been shown through show.
 bool InstallService(const ServiceMessageSink& show);
-// Stops the service, waits while it is stop pending (at most 30 times 100 ms) and deletes it.
-bool RemoveService(const ServiceMessageSink& show);
+enum class RemoveOutcome { Removed, NotInstalled, Failed };
+// Stops the service, waits while it is stop pending (at most 30 times 100 ms) and deletes it. NotInstalled,
+// with nothing shown, when the manager has no such service; Failed when a step failed (shown).
+RemoveOutcome RemoveService(const ServiceMessageSink& show);
 // Starts it with the arguments "param1", "param2", "param3".
 bool StartService(const ServiceMessageSink& show);
 // Stops it and waits as RemoveService does; a refused stop shows nothing.

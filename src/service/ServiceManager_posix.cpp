@@ -19,15 +19,33 @@ extern char** environ;
 // The manager handle stands for "root, and systemd runs"; a service handle holds the service's name.
 
 namespace platform {
+
+struct ServiceManagerHandle::Held {
+  std::string serviceName;  // empty for the manager
+};
+
+void ServiceManagerHandle::Free::operator()(Held* held) const { delete held; }
+
+bool ServiceManagerHandle::Close() {
+  held_.reset();
+  return true;
+}
+
 namespace {
 
-constexpr ServiceManagerHandle kManagerHandle = 1;
 
 std::string UnitName(const std::string& name) { return name + ".service"; }
 std::string UnitPath(const std::string& name) { return std::string(kOwnUnitFolder) + "/" + UnitName(name); }
 
-const std::string* NameOf(ServiceManagerHandle service) {
-  return service == 0 || service == kManagerHandle ? nullptr : reinterpret_cast<const std::string*>(service);
+bool IsManager(const ServiceManagerHandle& handle) { return handle.Valid() && handle.Get()->serviceName.empty(); }
+
+// The service's name, null for the manager or no handle.
+const std::string* NameOf(const ServiceManagerHandle& service) {
+  return service.Valid() && !service.Get()->serviceName.empty() ? &service.Get()->serviceName : nullptr;
+}
+
+ServiceManagerHandle HandleFor(const std::string& serviceName) {
+  return ServiceManagerHandle(new ServiceManagerHandle::Held{serviceName});
 }
 
 // Runs systemctl with the arguments, its standard input empty; output receives what it writes when given
@@ -94,29 +112,29 @@ ServiceManagerHandle OpenServiceManager(std::uint32_t rights) {
   // Anyone may ask systemd for a unit's state; changing units is root's.
   if ((rights & ~kServiceManagerConnect) != 0 && geteuid() != 0) {
     errno = EACCES;
-    return 0;
+    return {};
   }
   // The test of sd_booted(3): the folder exists only while systemd runs the system.
   struct stat folder {};
   if (stat("/run/systemd/system", &folder) != 0 || !S_ISDIR(folder.st_mode)) {
     errno = ESRCH;
-    return 0;
+    return {};
   }
-  return kManagerHandle;
+  return HandleFor(std::string());
 }
 
-ServiceManagerHandle CreateServiceEntry(ServiceManagerHandle manager, const ServiceDefinition& definition) {
+ServiceManagerHandle CreateServiceEntry(const ServiceManagerHandle& manager, const ServiceDefinition& definition) {
   const std::string text = SystemdUnitText(definition.displayName, definition.programPath, definition.switches);
-  if (manager != kManagerHandle || text.empty() || definition.name.empty()) {
+  if (!IsManager(manager) || text.empty() || definition.name.empty()) {
     errno = EINVAL;
-    return 0;
+    return {};
   }
   const std::string path = UnitPath(definition.name);
   if (access(path.c_str(), F_OK) == 0) {
     errno = EEXIST;
-    return 0;
+    return {};
   }
-  if (!WriteUnitFile(path, text)) return 0;
+  if (!WriteUnitFile(path, text)) return {};
   const std::string unit = UnitName(definition.name);
   if (!RunSystemctl({"daemon-reload"}) || !RunSystemctl({"enable", unit})) {
     // Never half installed: whatever went in goes out again.
@@ -125,15 +143,16 @@ ServiceManagerHandle CreateServiceEntry(ServiceManagerHandle manager, const Serv
     unlink(path.c_str());
     RunSystemctl({"daemon-reload"});
     errno = error;
-    return 0;
+    return {};
   }
-  return reinterpret_cast<ServiceManagerHandle>(new std::string(definition.name));
+  return HandleFor(definition.name);
 }
 
-ServiceManagerHandle OpenServiceEntry(ServiceManagerHandle manager, const std::string& name, std::uint32_t rights) {
-  if (manager != kManagerHandle || name.empty()) {
+ServiceManagerHandle OpenServiceEntry(const ServiceManagerHandle& manager, const std::string& name,
+                                      std::uint32_t rights) {
+  if (!IsManager(manager) || name.empty()) {
     errno = EINVAL;
-    return 0;
+    return {};
   }
   const bool own = access(UnitPath(name).c_str(), F_OK) == 0;
   bool elsewhere = false;
@@ -142,17 +161,20 @@ ServiceManagerHandle OpenServiceEntry(ServiceManagerHandle manager, const std::s
   }
   switch (OpenUnit(own, elsewhere, rights == kServiceQueryStatus)) {
     case UnitOpening::Missing:
-      return 0;
+      errno = ENOENT;
+      return {};
     case UnitOpening::Refused:
       errno = EPERM;
-      return 0;
+      return {};
     case UnitOpening::Opened:
       break;
   }
-  return reinterpret_cast<ServiceManagerHandle>(new std::string(name));
+  return HandleFor(name);
 }
 
-bool DeleteServiceEntry(ServiceManagerHandle service) {
+bool LastErrorIsNoSuchService() { return errno == ENOENT; }
+
+bool DeleteServiceEntry(const ServiceManagerHandle& service) {
   const std::string* name = NameOf(service);
   if (name == nullptr) {
     errno = EINVAL;
@@ -164,7 +186,7 @@ bool DeleteServiceEntry(ServiceManagerHandle service) {
   return true;
 }
 
-bool QueryServiceStatusRecord(ServiceManagerHandle service, ServiceStatusRecord& status) {
+bool QueryServiceStatusRecord(const ServiceManagerHandle& service, ServiceStatusRecord& status) {
   status = ServiceStatusRecord{};
   const std::string* name = NameOf(service);
   std::string properties;
@@ -178,7 +200,7 @@ bool QueryServiceStatusRecord(ServiceManagerHandle service, ServiceStatusRecord&
   return true;
 }
 
-bool StartServiceEntry(ServiceManagerHandle service, const std::vector<std::string>&) {
+bool StartServiceEntry(const ServiceManagerHandle& service, const std::vector<std::string>&) {
   const std::string* name = NameOf(service);
   if (name == nullptr) {
     errno = EINVAL;
@@ -187,7 +209,7 @@ bool StartServiceEntry(ServiceManagerHandle service, const std::vector<std::stri
   return RunSystemctl({"start", UnitName(*name)});
 }
 
-bool ControlServiceEntry(ServiceManagerHandle service, std::uint32_t code, ServiceStatusRecord& status) {
+bool ControlServiceEntry(const ServiceManagerHandle& service, std::uint32_t code, ServiceStatusRecord& status) {
   const std::string* name = NameOf(service);
   const int signal = SignalOfControlCode(code);
   bool sent = false;
@@ -202,11 +224,6 @@ bool ControlServiceEntry(ServiceManagerHandle service, std::uint32_t code, Servi
   QueryServiceStatusRecord(service, status);
   errno = error;
   return sent;
-}
-
-bool CloseServiceManagerHandle(ServiceManagerHandle handle) {
-  delete NameOf(handle);
-  return true;
 }
 
 std::string InstalledServiceCommandLine(const std::string& name) {

@@ -15,13 +15,14 @@ std::vector<std::string> SplitSettingsLines(const std::string& contents) {
   std::vector<std::string> lines;
   std::string line;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r') {
+    // A lone LF ends a line too: a file written with a Linux editor reads as the same five lines.
+    if (text[i] != '\r' && text[i] != '\n') {
       line += text[i];
       continue;
     }
     lines.push_back(line);
     line.clear();
-    if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
   }
   if (!line.empty()) lines.push_back(line);
   return lines;
@@ -45,7 +46,7 @@ std::string SettingsText(const ProxySettings& settings) {
 }
 
 bool WriteSettingsFile(const std::string& fileName, const ProxySettings& settings) {
-  return platform::WriteWholeFile(fileName, SettingsText(settings));
+  return platform::ReplaceWholeFile(fileName, SettingsText(settings));
 }
 
 ListenerSettings ReadListenerSettings(const std::string& fileName) {

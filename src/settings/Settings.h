@@ -28,14 +28,14 @@ std::string SettingsFile();
 // Present when its attributes can be read and it is not a folder.
 bool SettingsFileExists(const std::string& fileName);
 
-// Lines split at CR (one LF right after a CR belongs to the line end); the text ends at the first NUL.
+// Lines split at CR LF, CR or LF; the text ends at the first NUL.
 std::vector<std::string> SplitSettingsLines(const std::string& contents);
 // Line number (1-based) of a settings file, read anew; empty when the file has fewer lines or cannot be read.
 std::string ReadSettingsLine(const std::string& fileName, int lineNumber);
 
 // The file's bytes: the five lines, each ended by CR LF.
 std::string SettingsText(const ProxySettings& settings);
-// Creates or truncates the file and writes it whole; false when that fails.
+// Replaces the file whole (platform::ReplaceWholeFile); false, with the file as it was, when that fails.
 bool WriteSettingsFile(const std::string& fileName, const ProxySettings& settings);
 
 // Lines 1 to 4 of the file converted for the listener, or the built-in values when it does not exist.

@@ -16,7 +16,7 @@ ProxyRunResult ProxyRunner() {
   static auto* instance = new platform::NamedMutex(platform::NamedMutex::Create(mutexName));
   if (!instance->Valid()) return ProxyRunResult::AlreadyRunning;  // another start of this copy won the race
 
-  const bool console = WantsConsole(ProcessArguments());
+  const bool console = WantsConsole();
   if (console) platform::OpenConsole(kProductTitle);
   // A service under systemd writes its log to the journal too.
   SetConsoleLogEnabled(console || platform::StandardOutputIsSystemLog());

@@ -36,3 +36,5 @@ RunMode SelectRunMode(const std::vector<std::string>& arguments) {
 bool WantsConsole(const std::vector<std::string>& arguments) {
   return HasSwitch(arguments, "/cons") && !HasSwitch(arguments, "/service");
 }
+
+bool WantsConsole() { return WantsConsole(ProcessArguments()); }

@@ -17,3 +17,5 @@ RunMode SelectRunMode(const std::vector<std::string>& arguments);
 
 // Console echo only with "/cons" and without "/service".
 bool WantsConsole(const std::vector<std::string>& arguments);
+// The same over the process's own arguments.
+bool WantsConsole();

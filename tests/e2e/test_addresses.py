@@ -49,6 +49,23 @@ class AddressTest(unittest.TestCase):
                                  ["] Request: " + line + " ", "] Thread terminating, unknown HTTP-request",
                                   "] Connection closed, thread terminated"])
 
+    def test_host_port_with_no_transcoder_port_after_it_is_a_bad_request(self):
+        # The tuner group always goes to the transcoder, which would serve on the Host port + 1: there is none.
+        port = free_tcp_port()
+        proxy = self.start(settings_text(port=port))
+        proxy.wait_listening(port)
+        line = "GET /udp/tv:5 HTTP/1.0"
+        for host_port in ("99999999999", "65535"):
+            with self.subTest(host_port=host_port):
+                start = len(proxy.messages())
+                with Client(port) as client:
+                    client.send(line.encode() + b"\r\nHost: h:" + host_port.encode() + b"\r\n\r\n")
+                    self.assertEqual(client.receive_until_closed(), REPLY_400)
+                index, handle = proxy.wait_request(line + "\r", start=start)
+                self.assertEqual(proxy.wait_connection_end(handle, index),
+                                 ["] Request: " + line + " ", "] Source: tv:5",
+                                  "] Thread terminating, unknown HTTP-request", "] Connection closed, thread terminated"])
+
     def test_multicast_interface_that_names_no_interface_fails_to_bind(self):
         for interface in ("|", "not-an-address", "255.255.255.255", "239.255.18.1"):
             with self.subTest(interface=interface):

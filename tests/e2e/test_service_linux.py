@@ -285,6 +285,22 @@ class InstallTest(unittest.TestCase):
         show = "show corvane.service --property=ActiveState --property=StatusText"
         self.assertEqual(self.recorded_calls(), [show, show])
 
+    def test_install_with_unusable_settings_leaves_the_installed_service(self):
+        settings = os.path.join(self.folder, "corvane.ini")
+        output = self.in_namespace(
+            '"$P" /install 2>&1; echo "install $?"; : > "$SYSTEMCTL_CALLS"\n'
+            'printf "0.0.0.0\\r\\n0.0.0.0\\r\\nport\\r\\n0\\r\\n\\r\\n" > "%s"\n'
+            '"$P" /install 2>&1; echo "again $?"; ls -A /etc/systemd/system\n' % settings,
+            env=dict(self.env, P=self.program))
+        self.assertEqual(output, "install 0\nThe HTTP-Server port must be a number from 1 to 65535, not \"port\". "
+                                 "The settings were not saved.\nagain 1\ncorvane.service\n")
+        self.assertEqual(self.recorded_calls(), [])
+
+    def test_remove_without_a_service_only_says_so(self):
+        output = self.in_namespace('"$P" /remove 2>&1; echo "remove $?"\n', env=dict(self.env, P=self.program))
+        self.assertEqual(output, "Service is not installed\nremove 0\n")
+        self.assertEqual(self.recorded_calls(), [])
+
     def test_a_failed_enable_leaves_nothing_installed(self):
         output = self.in_namespace('"$P" /install 2>&1; echo "install $?"; ls -A /etc/systemd/system\n',
                                    env=dict(self.env, P=self.program, SYSTEMCTL_FAIL_ENABLE="1"))

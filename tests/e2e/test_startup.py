@@ -5,8 +5,8 @@ import socket
 import time
 import unittest
 
-from corvane_harness import (LOG_LINE, REPLY_404, SIGNATURE, SLOW, STREAM_HEADER, WINDOWS, Client, ProgramTestCase,
-                             exchange, free_tcp_port, require_program, settings_text)
+from corvane_harness import (LOG_LINE, MULTICAST_INTERFACE, REPLY_404, SIGNATURE, SLOW, STREAM_HEADER, WINDOWS, Client,
+                             ProgramTestCase, exchange, free_tcp_port, require_program, settings_text)
 
 
 def setUpModule():
@@ -37,6 +37,14 @@ class StartupTest(ProgramTestCase):
         reply = exchange(81, b"GET /status HTTP/1.0\r\n\r\n")
         self.assertTrue(reply.startswith(b"HTTP/1.0 200 OK \r\n"), reply[:200])
         self.assertIn(b"PROXY message : Start proxy\r\n", reply)
+
+    def test_settings_file_with_lf_line_ends_reads_as_five_lines(self):
+        port = free_tcp_port()
+        proxy = self.proxy(settings_text(http="127.0.0.1", port=port).replace(b"\r\n", b"\n")).start("/user", "/cons")
+        proxy.wait_listening(port)
+        self.assertEqual(proxy.messages()[:2],
+                         ["Start proxy", "Start listening at 127.0.0.1:%d (MultiCast at %s)" % (port, MULTICAST_INTERFACE)],
+                         proxy.describe())
 
     def test_taken_port_logs_the_bind_error_and_the_program_ends(self):
         with socket.socket() as taken:

@@ -242,6 +242,13 @@ class TranscoderTest(TranscoderCase):
         while len(viewer.messages) < 2 and time.monotonic() < deadline:
             time.sleep(0.05)
         self.assertEqual(viewer.messages, [1358, 1356])
+        # Channel 0 is one of the tuner's channels too.
+        _, _, messages = self.hand_off("/udp/tv:0")
+        self.assertIn("] Switch Fly2000TV to ch.0", messages)
+        deadline = time.monotonic() + 5
+        while len(viewer.messages) < 4 and time.monotonic() < deadline:
+            time.sleep(0.05)
+        self.assertEqual(viewer.messages, [1358, 1356, 1354, 1354])
 
         # The close ends the process, and the configuration file libvlc was given does not stay behind.
         self.close_transcoder()

@@ -51,10 +51,13 @@ class ControlPanelTest : public ::testing::Test {
     };
     operations.service.remove = [this] {
       calls_.push_back("remove");
-      if (!service_.opened) PanelMessage("Can not obtain service handle, none");
-      const bool removed = service_.opened;
+      if (removeRefused_) {
+        PanelMessage("Can not obtain SCHandle, access denied");
+        return RemoveOutcome::Failed;
+      }
+      const bool installed = service_.opened;
       service_ = {};
-      return removed;
+      return installed ? RemoveOutcome::Removed : RemoveOutcome::NotInstalled;
     };
     operations.service.start = [this] {
       calls_.push_back("start");
@@ -92,6 +95,7 @@ class ControlPanelTest : public ::testing::Test {
   int lock_ = -1;
   bool mayChange_ = true;
   bool installWorks_ = true;
+  bool removeRefused_ = false;
   bool transcoderRuns_ = false;
   std::string transcoderRequest_;
   std::vector<std::string> calls_;
@@ -113,13 +117,18 @@ TEST_F(ControlPanelTest, InstallReplacesAnInstalledServiceSavesAndStartsIt) {
 
 TEST_F(ControlPanelTest, ServiceSwitchesStopAtTheFirstFailedStepAndReportToThePrompt) {
   Output output;
-  // Nothing to remove: said on standard error, and a failure for scripts.
-  EXPECT_EQ(Run({"/remove"}, Recording(), &output), 1);
+  // Nothing to remove: noted on standard error, and done as far as an uninstall is concerned.
+  EXPECT_EQ(Run({"/remove"}, Recording(), &output), 0);
   EXPECT_EQ(output.out, "");
-  EXPECT_EQ(output.errors, "Can not obtain service handle, none\n");
+  EXPECT_EQ(output.errors, "Service is not installed\n");
   service_ = {true, kServicePaused};
   EXPECT_EQ(Run({"/remove"}, Recording()), 0);
   EXPECT_EQ(calls_, (std::vector<std::string>{"may /remove", "remove", "may /remove", "remove"}));
+  // A manager that refuses is a failure.
+  removeRefused_ = true;
+  EXPECT_EQ(Run({"/remove"}, Recording(), &output), 1);
+  EXPECT_EQ(output.errors, "Can not obtain SCHandle, access denied\n");
+  removeRefused_ = false;
 
   calls_.clear();
   mayChange_ = false;
@@ -133,6 +142,34 @@ TEST_F(ControlPanelTest, ServiceSwitchesStopAtTheFirstFailedStepAndReportToThePr
   installWorks_ = false;
   EXPECT_EQ(Run({"/install"}, Recording()), 1);
   EXPECT_EQ(calls_, (std::vector<std::string>{"may /install", "install"}));
+}
+
+TEST_F(ControlPanelTest, InstallSavesBeforeItRemovesAnything) {
+  // Settings the proxy could not use: nothing saved, and the installed service is left as it was.
+  const std::string unusable = "0.0.0.0\r\n0.0.0.0\r\nport\r\n0\r\n\r\n";
+  ASSERT_TRUE(platform::WriteWholeFile(SettingsFile(), unusable));
+  service_ = {true, kServiceRunning};
+  Output output;
+  EXPECT_EQ(Run({"/install"}, Recording(), &output), 1);
+  EXPECT_EQ(calls_, (std::vector<std::string>{"may /install"}));
+  EXPECT_TRUE(service_.opened);
+  EXPECT_NE(output.errors.find("not \"port\""), std::string::npos) << output.errors;
+  std::string contents;
+  ASSERT_TRUE(platform::ReadWholeFile(SettingsFile(), contents));
+  EXPECT_EQ(contents, unusable);
+
+  // What the proxy reads (port 8080, the list up to its empty entry) is saved as it is, with a word on how it
+  // is read, and the service replaced.
+  calls_.clear();
+  const std::string odd = "10.0.0.1,,192.168.0.1\r\n0.0.0.0\r\n8080x\r\n0\r\n\r\n";
+  ASSERT_TRUE(platform::WriteWholeFile(SettingsFile(), odd));
+  EXPECT_EQ(Run({"/install"}, Recording(), &output), 0);
+  EXPECT_EQ(calls_, (std::vector<std::string>{"may /install", "remove", "install", "start"}));
+  EXPECT_EQ(output.errors,
+            "The HTTP-Server port \"8080x\" is read as 8080. The multicast interface list \"10.0.0.1,,192.168.0.1\" "
+            "has an empty entry: everything after it is ignored.\n");
+  ASSERT_TRUE(platform::ReadWholeFile(SettingsFile(), contents));
+  EXPECT_EQ(contents, odd);
 }
 
 TEST_F(ControlPanelTest, PrintedStatesComeFromTheOperations) {

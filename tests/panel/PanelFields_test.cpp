@@ -34,8 +34,11 @@ TEST(PanelFields, ChangeReactionDerivesPortAndLink) {
       {1, "8080x", "8081", "127.0.0.1:8080"},
       {2, "", "", "192.168.1.5:0"},
       {-1, "abc", "1", "10.0.0.7:0"},  // nothing chosen: the last entry too
-      {3, "-5", "-4", "10.0.0.7:-5"},
-      {1, "99999999999", "2147483648", "127.0.0.1:2147483647"},
+      // No transcoder port beside a port that leaves none: the transcoder could serve on none of these.
+      {3, "-5", "", "10.0.0.7:-5"},
+      {1, "99999999999", "", "127.0.0.1:2147483647"},
+      {1, "65535", "", "127.0.0.1:65535"},
+      {1, "65534", "65535", "127.0.0.1:65534"},
   };
   for (const Case& c : cases) {
     PanelFields fields = DefaultPanelFields(kHost);

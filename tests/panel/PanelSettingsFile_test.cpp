@@ -56,15 +56,22 @@ TEST(PanelSettingsFile, RefusedValuesLeaveTheFileAlone) {
   ASSERT_TRUE(platform::WriteWholeFile(file, stored));
 
   PanelFields fields = DefaultPanelFields(kHost);
-  fields.httpPort = "90o0";
+  fields.httpPort = "o900";
   const PanelFields before = fields;
   const SaveResult result = SaveSettings(file, fields, PanelLanguage::English);
   EXPECT_FALSE(result.saved);
-  EXPECT_NE(result.message.find("\"90o0\""), std::string::npos);
+  EXPECT_NE(result.message.find("\"o900\""), std::string::npos);
   std::string contents;
   ASSERT_TRUE(platform::ReadWholeFile(file, contents));
   EXPECT_EQ(contents, stored);
   EXPECT_EQ(fields.httpPort, before.httpPort);
+
+  // What the proxy reads as a port is saved as typed, with the warning.
+  fields.httpPort = "90o0";
+  const SaveResult warned = SaveSettings(file, fields, PanelLanguage::English);
+  EXPECT_TRUE(warned.saved);
+  EXPECT_EQ(warned.message, "The HTTP-Server port \"90o0\" is read as 90.");
+  EXPECT_EQ(ReadSettingsLine(file, 3), "90o0");
 }
 
 TEST(PanelSettingsFile, UnwritableFileIsReported) {

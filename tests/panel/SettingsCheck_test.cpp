@@ -12,7 +12,12 @@ PanelFields Fields(const std::string& multicast, const std::string& port) {
 }
 
 bool Accepted(const std::string& multicast, const std::string& port) {
-  return CheckPanelFields(Fields(multicast, port), PanelLanguage::English).empty();
+  return CheckPanelFields(Fields(multicast, port), PanelLanguage::English).refusal.empty();
+}
+
+std::string Warning(const std::string& multicast, const std::string& port,
+                    PanelLanguage language = PanelLanguage::English) {
+  return CheckPanelFields(Fields(multicast, port), language).warning;
 }
 
 TEST(SettingsCheck, DottedAddresses) {
@@ -25,16 +30,21 @@ TEST(SettingsCheck, DottedAddresses) {
   }
 }
 
-TEST(SettingsCheck, PortMustBeANumberInRange) {
-  EXPECT_TRUE(Accepted("0.0.0.0", "7781"));
-  EXPECT_TRUE(Accepted("0.0.0.0", "1"));
-  EXPECT_TRUE(Accepted("0.0.0.0", "65535"));
-  for (const char* bad : {"", "0", "65536", "8080x", " 80", "+80", "-1", "99999999999", "http"}) {
+TEST(SettingsCheck, PortMustReadAsANumberInRange) {
+  for (const char* good : {"7781", "1", "65535", "0080"}) {
+    EXPECT_TRUE(Accepted("0.0.0.0", good)) << good;
+    EXPECT_EQ(Warning("0.0.0.0", good), "") << good;
+  }
+  // What the proxy reads as a port is saved, with a word on how it is read.
+  for (const char* odd : {"8080x", "+80", "80 "}) EXPECT_TRUE(Accepted("0.0.0.0", odd)) << odd;
+  EXPECT_EQ(Warning("0.0.0.0", "8080x"), "The HTTP-Server port \"8080x\" is read as 8080.");
+  EXPECT_EQ(Warning("0.0.0.0", "+80", PanelLanguage::Russian), "Порт HTTP-сервера \"+80\" читается как 80.");
+  for (const char* bad : {"", "0", "65536", " 80", "-1", "99999999999", "http", "x8080"}) {
     EXPECT_FALSE(Accepted("0.0.0.0", bad)) << bad;
   }
-  EXPECT_EQ(CheckPanelFields(Fields("0.0.0.0", "8080x"), PanelLanguage::English),
-            "The HTTP-Server port must be a number from 1 to 65535, not \"8080x\". The settings were not saved.");
-  EXPECT_EQ(CheckPanelFields(Fields("0.0.0.0", ""), PanelLanguage::Russian),
+  EXPECT_EQ(CheckPanelFields(Fields("0.0.0.0", "0x"), PanelLanguage::English).refusal,
+            "The HTTP-Server port must be a number from 1 to 65535, not \"0x\". The settings were not saved.");
+  EXPECT_EQ(CheckPanelFields(Fields("0.0.0.0", ""), PanelLanguage::Russian).refusal,
             "Порт HTTP-сервера должен быть числом от 1 до 65535, а не \"\". Настройки не сохранены.");
 }
 
@@ -45,24 +55,30 @@ TEST(SettingsCheck, MulticastInterfaceAddressOrList) {
   }
   // Without "," the text is used as it stands, so a mask entry alone or blanks around it do not work.
   for (const char* bad : {"", "eth0", "192.168.1.2@233.7.*.*", "0.0.0.0 ", "10.0.0.1; 10.0.0.2", ",", " , ",
-                          "10.0.0.1, eth1", "10.0.0.1, 10.0.0.2@", "10.0.0.1, @239.*", "10.0.0.1,,10.0.0.2"}) {
+                          "10.0.0.1, eth1", "10.0.0.1, 10.0.0.2@", "10.0.0.1, @239.*", ",10.0.0.1", "eth0,,10.0.0.1"}) {
     EXPECT_FALSE(Accepted(bad, "7781")) << bad;
   }
-  EXPECT_EQ(CheckPanelFields(Fields("10.0.0.1, eth1@239.*", "7781"), PanelLanguage::English),
+  EXPECT_EQ(CheckPanelFields(Fields("10.0.0.1, eth1@239.*", "7781"), PanelLanguage::English).refusal,
             "The multicast interface \"eth1@239.*\" is not an interface address. Enter an address such as 0.0.0.0 "
             "or a list such as \"192.168.0.1, 192.168.1.2@233.7.*.*\". The settings were not saved.");
-  EXPECT_EQ(CheckPanelFields(Fields("10.0.0.1,,10.0.0.2", "7781"), PanelLanguage::English),
-            "The multicast interface list \"10.0.0.1,,10.0.0.2\" has an empty entry: everything after it would be "
-            "ignored. The settings were not saved.");
-  EXPECT_NE(CheckPanelFields(Fields("eth0", "7781"), PanelLanguage::Russian).find("\"eth0\" не является адресом"),
-            std::string::npos);
+  EXPECT_NE(
+      CheckPanelFields(Fields("eth0", "7781"), PanelLanguage::Russian).refusal.find("\"eth0\" не является адресом"),
+      std::string::npos);
+  // The proxy reads a list up to its first empty entry: what comes before it is used, the rest is warned about.
+  for (const char* cut : {"10.0.0.1,,192.168.0.1", "10.0.0.1, ,eth1"}) EXPECT_TRUE(Accepted(cut, "7781")) << cut;
+  EXPECT_EQ(Warning("10.0.0.1,,192.168.0.1", "7781"),
+            "The multicast interface list \"10.0.0.1,,192.168.0.1\" has an empty entry: everything after it is "
+            "ignored.");
+  EXPECT_EQ(Warning("10.0.0.1,,192.168.0.1", "8080x"),
+            "The HTTP-Server port \"8080x\" is read as 8080. The multicast interface list \"10.0.0.1,,192.168.0.1\" "
+            "has an empty entry: everything after it is ignored.");
   // A mask of up to 256 characters.
   EXPECT_TRUE(Accepted("0.0.0.0, 10.0.0.1@" + std::string(256, '*'), "7781"));
   EXPECT_FALSE(Accepted("0.0.0.0, 10.0.0.1@" + std::string(257, '*'), "7781"));
 }
 
 TEST(SettingsCheck, PortIsCheckedFirst) {
-  EXPECT_NE(CheckPanelFields(Fields("eth0", "x"), PanelLanguage::English).find("port"), std::string::npos);
+  EXPECT_NE(CheckPanelFields(Fields("eth0", "x"), PanelLanguage::English).refusal.find("port"), std::string::npos);
 }
 
 }  // namespace

@@ -107,11 +107,6 @@ TEST(StatusView, TranscoderLabel) {
   EXPECT_EQ(TranscoderStateText(true, "239.1.2.3:1234", 1), "Кодируется поток udp://@: [1]");
   EXPECT_EQ(TranscoderStateText(true, "239.1.2.3;1234", 0), "Кодируется поток udp://@239.1.2.3:");
   EXPECT_EQ(TranscoderStateText(true, ";", 0), "Кодируется поток udp://@:");
-
-  EXPECT_EQ(TranscoderViewerPort("7781"), 7782);
-  EXPECT_EQ(TranscoderViewerPort("8080x"), 8081);
-  EXPECT_EQ(TranscoderViewerPort(""), 1);
-  EXPECT_EQ(TranscoderViewerPort("99999999999"), 0);
 }
 
 TEST(StatusView, TranscoderButtons) {

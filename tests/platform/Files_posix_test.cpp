@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "test_support/TempFolder.h"
@@ -40,6 +41,28 @@ TEST(FilesPosixTest, ResolvedPathFollowsLinks) {
   ASSERT_TRUE(platform::WriteWholeFile(folder.Path("target"), "x"));
   ASSERT_EQ(symlink(folder.Path("target").c_str(), folder.Path("link").c_str()), 0);
   EXPECT_EQ(platform::ResolvedPath(folder.Path("link")), platform::ResolvedPath(folder.Path("target")));
+}
+
+TEST(FilesPosixTest, ReplacingKeepsLinksAndPermissions) {
+  TempFolder folder;
+  // As the package links the program's settings file to the one in /etc: the file changes, the link stays.
+  ASSERT_TRUE(platform::WriteWholeFile(folder.Path("target"), "old"));
+  ASSERT_EQ(chmod(folder.Path("target").c_str(), 0640), 0);
+  ASSERT_EQ(symlink("target", folder.Path("link").c_str()), 0);
+  ASSERT_TRUE(platform::ReplaceWholeFile(folder.Path("link"), "new"));
+  std::string read;
+  ASSERT_TRUE(platform::ReadWholeFile(folder.Path("target"), read));
+  EXPECT_EQ(read, "new");
+  struct stat info {};
+  ASSERT_EQ(lstat(folder.Path("link").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  ASSERT_EQ(stat(folder.Path("target").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  // A link to a file not yet there makes that file.
+  ASSERT_EQ(symlink(folder.Path("later").c_str(), folder.Path("dangling").c_str()), 0);
+  ASSERT_TRUE(platform::ReplaceWholeFile(folder.Path("dangling"), "made"));
+  ASSERT_TRUE(platform::ReadWholeFile(folder.Path("later"), read));
+  EXPECT_EQ(read, "made");
 }
 
 }  // namespace

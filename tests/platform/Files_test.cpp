@@ -33,6 +33,23 @@ TEST(FilesTest, WritingReplacesTheWholeFile) {
   EXPECT_EQ(read, "");
 }
 
+TEST(FilesTest, ReplacingPutsAWholeNewFileInPlace) {
+  TempFolder folder;
+  const std::string path = folder.Path("settings.ini");
+  ASSERT_TRUE(platform::ReplaceWholeFile(path, "made\r\n"));
+  ASSERT_TRUE(platform::ReplaceWholeFile(path, "a much longer second version\r\n"));
+  std::string read;
+  ASSERT_TRUE(platform::ReadWholeFile(path, read));
+  EXPECT_EQ(read, "a much longer second version\r\n");
+  // The new file is written beside it and takes its name: nothing else stays in the folder.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path("")), {}), 1);
+  // Where nothing can be written the replace fails and leaves nothing behind.
+  EXPECT_FALSE(platform::ReplaceWholeFile(folder.Path("no-such-folder/x.ini"), "x"));
+  ASSERT_TRUE(std::filesystem::create_directory(folder.Path("Html")));
+  EXPECT_FALSE(platform::ReplaceWholeFile(folder.Path("Html"), "x"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path("")), {}), 2);
+}
+
 TEST(FilesTest, MissingFileCannotBeRead) {
   TempFolder folder;
   std::string read = "unchanged";

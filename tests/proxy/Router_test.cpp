@@ -123,8 +123,16 @@ TEST(Decision, GroupPortOutsideItsRangeIsABadRequest) {
   for (const char* port : {"0", "65536", "70000", "-1", "abc", "99999999999"}) {
     SCOPED_TRACE(port);
     EXPECT_EQ(ActionOf(std::string("GET /udp/239.0.0.1:") + port + " HTTP/1.1"), RequestAction::BadRequest);
-    EXPECT_EQ(ActionOf(std::string("GET /udp/tv:") + port + " HTTP/1.1"), RequestAction::BadRequest);
   }
+  for (const char* channel : {"65536", "70000", "-1", "99999999999"}) {
+    SCOPED_TRACE(channel);
+    EXPECT_EQ(ActionOf(std::string("GET /udp/tv:") + channel + " HTTP/1.1"), RequestAction::BadRequest);
+  }
+  // The tuner's channel 0 is a channel (as is what reads as 0).
+  const RequestDecision tuner = Decide("GET /udp/tv:0 HTTP/1.1");
+  EXPECT_EQ(tuner.action, RequestAction::TranscoderHandOff);
+  EXPECT_EQ(tuner.groupPortText, "0");
+  EXPECT_EQ(ActionOf("GET /udp/tv:abc HTTP/1.1"), RequestAction::TranscoderHandOff);
   EXPECT_EQ(ActionOf("HEAD /udp/239.0.0.1:70000 HTTP/1.1"), RequestAction::HeadReply);
 }
 

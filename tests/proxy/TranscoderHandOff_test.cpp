@@ -14,6 +14,11 @@ TEST(TranscoderHandOffTest, TheTranscoderServesOnTheHostPortPlusOne) {
   const TranscoderAddress unnamed = TranscoderAddressFor("", "", "192.168.1.5:81");
   EXPECT_EQ(unnamed.host, "192.168.1.5");
   EXPECT_EQ(unnamed.port, "82");
+  // A port with no port after it gets no address (the client then gets the 400).
+  EXPECT_EQ(TranscoderAddressFor("h", "2147483647", "").port, "");
+  EXPECT_EQ(TranscoderAddressFor("h", "65535", "").port, "");
+  EXPECT_EQ(TranscoderAddressFor("h", "-1", "").port, "");
+  EXPECT_EQ(TranscoderAddressFor("", "", "127.0.0.1:65535").port, "");
 }
 
 TEST(TranscoderHandOffTest, TunerMessagesCarryTensThenUnits) {

@@ -50,8 +50,8 @@ TEST_F(ServiceControlTest, MissingManagerHandleIsShownAndReleased) {
   ASSERT_EQ(shownMessages.size(), 1u);
   EXPECT_TRUE(StartsWith(shownMessages[0], "Can not obtain SCHandle, ")) << shownMessages[0];
   EXPECT_GT(shownMessages[0].size(), std::string("Can not obtain SCHandle, ").size());
-  EXPECT_EQ(control.ManagerHandle(), 0u);
-  EXPECT_EQ(control.ServiceHandle(), 0u);
+  EXPECT_FALSE(control.HasManager());
+  EXPECT_FALSE(control.HasService());
   // A released object answers a query with zeros.
   EXPECT_EQ(control.Query().currentState, 0u);
 }

@@ -76,11 +76,12 @@ TEST(ServiceControlWinTest, ServiceThatCannotBeOpenedIsShownAndReleased) {
   shownMessages.clear();
   ServiceControl control;
   control.Open("corvane-test-not-installed", platform::kServiceAllAccess);
-  EXPECT_NE(control.ManagerHandle(), 0u) << "the service control manager cannot be opened here";
+  EXPECT_TRUE(control.HasManager()) << "the service control manager cannot be opened here";
+  EXPECT_TRUE(control.NotInstalled());
   EXPECT_TRUE(CheckHandles(control, KeepMessage));
   ASSERT_EQ(shownMessages.size(), 1u);
   EXPECT_TRUE(StartsWith(shownMessages[0], "Can not obtain service handle, ")) << shownMessages[0];
-  EXPECT_EQ(control.ManagerHandle(), 0u);
+  EXPECT_FALSE(control.HasManager());
 }
 
 }  // namespace

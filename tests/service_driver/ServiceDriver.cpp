@@ -56,8 +56,7 @@ void Wait(std::uint32_t state, int seconds) {
 void Control(std::uint32_t code) {
   ServiceControl control;
   if (!OpenService(control)) return;
-  platform::ServiceStatusRecord status;
-  if (platform::ControlServiceEntry(control.ServiceHandle(), code, status)) {
+  if (control.SendControl(code)) {
     std::cout << "control ok" << std::endl;
   } else {
     std::cout << "control refused " << GetLastError() << std::endl;

@@ -40,10 +40,10 @@ TEST(SettingsFile, DefaultFileIsTwentyNineBytesAndReadsBack) {
 }
 
 TEST(SettingsFile, LineSplitting) {
-  // LF alone does not end a line.
-  EXPECT_EQ(SplitSettingsLines("a\nb\nc\n"), std::vector<std::string>{"a\nb\nc\n"});
-  // CR alone does, and one LF after a CR belongs to the line end.
-  EXPECT_EQ(SplitSettingsLines("a\rb\r\n\nc"), (std::vector<std::string>{"a", "b", "\nc"}));
+  // LF alone ends a line, as CR alone does; CR LF is one line end.
+  EXPECT_EQ(SplitSettingsLines("a\nb\nc\n"), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(SplitSettingsLines("a\rb\r\n\nc"), (std::vector<std::string>{"a", "b", "", "c"}));
+  EXPECT_EQ(SplitSettingsLines("a\r\n\r\nb\r\n"), (std::vector<std::string>{"a", "", "b"}));
   // The text ends at the first NUL.
   EXPECT_EQ(SplitSettingsLines(std::string("a\r\nb\0c\r\n", 8)), (std::vector<std::string>{"a", "b"}));
   // No trimming.
@@ -54,12 +54,14 @@ TEST(SettingsFile, ShortAndOddFiles) {
   TempFolder folder;
   const std::string file = folder.Path("corvane.ini");
 
-  ASSERT_TRUE(platform::WriteWholeFile(file, "10.0.0.1\n10.0.0.2\n8080\n1\n"));
+  // Written with a Linux editor: the same settings as with CR LF.
+  ASSERT_TRUE(platform::WriteWholeFile(file, "10.0.0.1\n10.0.0.2\n8080\n1\nmux=ts\n"));
   ListenerSettings lfOnly = ReadListenerSettings(file);
-  EXPECT_EQ(lfOnly.multicastInterface, "10.0.0.1\n10.0.0.2\n8080\n1\n");
-  EXPECT_EQ(lfOnly.httpInterface, "");
-  EXPECT_EQ(lfOnly.httpPort, 0);
-  EXPECT_FALSE(lfOnly.transcoderEnabled);
+  EXPECT_EQ(lfOnly.multicastInterface, "10.0.0.1");
+  EXPECT_EQ(lfOnly.httpInterface, "10.0.0.2");
+  EXPECT_EQ(lfOnly.httpPort, 8080);
+  EXPECT_TRUE(lfOnly.transcoderEnabled);
+  EXPECT_EQ(ReadSettingsLine(file, 5), "mux=ts");
 
   ASSERT_TRUE(platform::WriteWholeFile(file, "1.1.1.1\r\n2.2.2.2\r\n7781\r\n"));
   EXPECT_FALSE(ReadListenerSettings(file).transcoderEnabled);

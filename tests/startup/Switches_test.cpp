@@ -32,6 +32,12 @@ TEST(Switches, ConsoleOnlyWithoutService) {
   EXPECT_TRUE(WantsConsole(Args{"/user", "/cons"}));
   EXPECT_FALSE(WantsConsole(Args{"/user"}));
   EXPECT_FALSE(WantsConsole(Args{"/service", "/cons"}));
+  // The proxy runner asks about the process's own arguments.
+  SetProcessArguments({"/user", "/CONS"});
+  EXPECT_TRUE(WantsConsole());
+  SetProcessArguments({"/cons", "/service"});
+  EXPECT_FALSE(WantsConsole());
+  SetProcessArguments({});
 }
 
 TEST(StartupValues, SignatureAndInstanceId) {
