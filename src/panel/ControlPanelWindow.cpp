@@ -203,6 +203,7 @@ void ControlPanelWindow::RefreshStatus() {
   inputs.transcoderWindowExists = operations_.transcoder.find(inputs.transcoderRequest);
   if (inputs.transcoderWindowExists) {
     inputs.transcoderViewers = CountEstablishedOnPort(TranscoderViewerPort(fields_.httpPort));
+    if (operations_.transcoder.refusal) inputs.transcoderRefusal = operations_.transcoder.refusal();
   }
   inputs.transcoderEnabled = fields_.transcoderEnabled;
   const StatusView next = NextStatusView(shown_, inputs, language_);

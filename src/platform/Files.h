@@ -16,11 +16,17 @@ FileKind GetFileKind(const std::string& path);
 bool ReadWholeFile(const std::string& path, std::string& contents);
 // Creates or truncates the file and writes the bytes in one write.
 bool WriteWholeFile(const std::string& path, const std::string& contents);
+// Adds the bytes at the file's end, creating it when missing; others may read it meanwhile.
+bool AppendToFile(const std::string& path, const std::string& bytes);
 // False when the file could not be deleted (a missing file included).
 bool DeleteFileAt(const std::string& path);
 
 // The absolute path with links and parent steps resolved, empty when the file does not exist.
 std::string ResolvedPath(const std::string& path);
+// A file that this user's running copies of the program share: beside the program with the extension in place of
+// its own (Windows); elsewhere, where the program's folder is often not writable, the program file's name with the
+// extension in the user's private runtime folder ("" when there is none).
+std::string RuntimeFileFor(const std::string& programPath, const std::string& extension);
 // The folder separator of the platform's own paths.
 char PathSeparator();
 

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/TextUtil.h"
 #include "platform/PosixSupport.h"
 
 namespace platform {
@@ -62,6 +63,25 @@ bool WriteWholeFile(const std::string& path, const std::string& contents) {
     left -= static_cast<std::size_t>(written);
   }
   return fd.CloseChecked();
+}
+
+bool AppendToFile(const std::string& path, const std::string& bytes) {
+  UniqueFd fd(RetryOnEintr([&] { return open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600); }));
+  if (!fd.Valid()) return false;
+  const char* next = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t written = RetryOnEintr([&] { return write(fd.Get(), next, left); });
+    if (written < 0) return false;
+    next += written;
+    left -= static_cast<std::size_t>(written);
+  }
+  return fd.CloseChecked();
+}
+
+std::string RuntimeFileFor(const std::string& programPath, const std::string& extension) {
+  const std::string name = ReplaceExtension(programPath.substr(programPath.rfind('/') + 1), extension);
+  return PrivateRuntimePath(name);
 }
 
 std::string ResolvedPath(const std::string& path) {

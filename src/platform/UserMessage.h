@@ -15,4 +15,8 @@ void ShowUserMessage(std::uintptr_t owner, const std::string& text, const std::s
 // when the process has one (a terminal, a pipe, a file), else into an information box.
 void ReportToUser(const std::string& caption, const std::string& text);
 
+// False where no one could see or close a message box: a process of the service (Windows session 0, or a window
+// station that is not shown). True elsewhere, where a message never waits for anyone.
+bool HasInteractiveDesktop();
+
 }  // namespace platform

@@ -17,4 +17,6 @@ void ReportToUser(const std::string& /*caption*/, const std::string& text) {
   std::fflush(stderr);
 }
 
+bool HasInteractiveDesktop() { return true; }
+
 }  // namespace platform

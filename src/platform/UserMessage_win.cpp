@@ -21,4 +21,14 @@ void ReportToUser(const std::string& caption, const std::string& text) {
   ShowUserMessage(0, text, caption, MessageIcon::kInformation);
 }
 
+bool HasInteractiveDesktop() {
+  DWORD session = 0;
+  if (ProcessIdToSessionId(GetCurrentProcessId(), &session) && session == 0) return false;
+  USEROBJECTFLAGS flags{};
+  const HWINSTA station = GetProcessWindowStation();
+  return station == nullptr ||
+         !GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, nullptr) ||
+         (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
 }  // namespace platform

@@ -1,0 +1,3 @@
+#pragma once
+// Whether this system has the tuner's capture input ("dshow://", DirectShow), which only Windows has.
+bool HasTunerCaptureInput();

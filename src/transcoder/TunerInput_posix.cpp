@@ -1,0 +1,3 @@
+#include "transcoder/TunerInput.h"
+
+bool HasTunerCaptureInput() { return false; }
