@@ -14,6 +14,21 @@
 #include "platform/PosixSupport.h"
 
 namespace platform {
+namespace {
+
+bool WriteAll(int fd, const std::string& bytes) {
+  const char* next = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t written = RetryOnEintr([&] { return write(fd, next, left); });
+    if (written < 0) return false;
+    next += written;
+    left -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+}  // namespace
 
 std::string ProgramPath() {
   std::string path(256, '\0');
@@ -54,29 +69,13 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
 bool WriteWholeFile(const std::string& path, const std::string& contents) {
   UniqueFd fd(RetryOnEintr([&] { return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); }));
   if (!fd.Valid()) return false;
-  const char* next = contents.data();
-  std::size_t left = contents.size();
-  while (left > 0) {
-    const ssize_t written = RetryOnEintr([&] { return write(fd.Get(), next, left); });
-    if (written < 0) return false;
-    next += written;
-    left -= static_cast<std::size_t>(written);
-  }
-  return fd.CloseChecked();
+  return WriteAll(fd.Get(), contents) && fd.CloseChecked();
 }
 
 bool AppendToFile(const std::string& path, const std::string& bytes) {
   UniqueFd fd(RetryOnEintr([&] { return open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600); }));
   if (!fd.Valid()) return false;
-  const char* next = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t written = RetryOnEintr([&] { return write(fd.Get(), next, left); });
-    if (written < 0) return false;
-    next += written;
-    left -= static_cast<std::size_t>(written);
-  }
-  return fd.CloseChecked();
+  return WriteAll(fd.Get(), bytes) && fd.CloseChecked();
 }
 
 std::string RuntimeFileFor(const std::string& programPath, const std::string& extension) {
