@@ -147,14 +147,15 @@ bool SendWindowText(const WindowRef& window, const std::string& text) {
 bool ReadWindowText(const WindowRef& window, std::string& text, unsigned waitMilliseconds) {
   const HWND field = FieldOf(window);
   if (field == nullptr) return false;
-  // A owner busy in a handler (libvlc starting) answers late or never: the reader does not wait past its limit.
+  // An owner busy in a handler (libvlc starting) answers late or never: the reader does not wait past its limit.
   constexpr UINT kFlags = SMTO_ABORTIFHUNG | SMTO_BLOCK;
   DWORD_PTR length = 0;
   if (SendMessageTimeoutA(field, WM_GETTEXTLENGTH, 0, 0, kFlags, waitMilliseconds, &length) == 0) return false;
   std::vector<char> buffer(static_cast<std::size_t>(length) + 1, '\0');
   DWORD_PTR copied = 0;
-  if (SendMessageTimeoutA(field, WM_GETTEXT, static_cast<WPARAM>(buffer.size()), reinterpret_cast<LPARAM>(buffer.data()),
-                          kFlags, waitMilliseconds, &copied) == 0) {
+  const LPARAM into = reinterpret_cast<LPARAM>(buffer.data());
+  if (SendMessageTimeoutA(field, WM_GETTEXT, static_cast<WPARAM>(buffer.size()), into, kFlags, waitMilliseconds,
+                          &copied) == 0) {
     return false;
   }
   text.assign(buffer.data(), std::min<std::size_t>(copied, buffer.size() - 1));

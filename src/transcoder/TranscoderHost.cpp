@@ -18,17 +18,16 @@ constexpr unsigned kClosePause = 400;
 constexpr unsigned kCloseWaitMilliseconds = 15000;
 constexpr unsigned kCloseWaitStep = 100;
 
-void LogLine(const std::string& message) { LogTranscoderMessage(message); }
-
 // libvlc's errors go to the log; a refusal of the chain built from the profile says so in words of its own.
 void LogVlcMessage(int level, const std::string& module, const std::string& text) {
   if (level < kVlcErrorLevel) return;
-  LogLine(RefusesProfile(level, module, text) ? kProfileRefusedText + text : "libvlc " + module + ": " + text);
+  LogTranscoderMessage(RefusesProfile(level, module, text) ? kProfileRefusedText + text
+                                                           : "libvlc " + module + ": " + text);
 }
 
 // Without an interactive desktop (started by the service) nobody could close a message box.
 void LogInsteadOfBox(const std::string& text, const std::string& caption) {
-  LogLine(caption.empty() ? text : caption + ": " + text);
+  LogTranscoderMessage(caption.empty() ? text : caption + ": " + text);
 }
 
 int CloseRunningTranscoder() {
@@ -107,22 +106,24 @@ void TranscoderHost::OnRequest(const std::string& text) {
   // The stream serves every viewer of its channel: starting it anew would cut off those who watch it already.
   const std::string identity = TranscoderStreamIdentity(request, profile);
   if (identity == runningStream_ && !Player->HasFailed()) {
-    LogLine("Same stream asked for again, left running: " + text);
+    LogTranscoderMessage("Same stream asked for again, left running: " + text);
     return;
   }
-  LogLine("Request " + text);
-  if (!ProfileNamesMux(profile)) LogLine("The profile names no mux=, mux=ts is taken");
+  LogTranscoderMessage("Request " + text);
+  if (!ProfileNamesMux(profile)) LogTranscoderMessage("The profile names no mux=, mux=ts is taken");
   const TranscoderStream stream = PlayTranscoderRequest(*Player, request, profile, ProcessVlcBinding().ApiLevel());
   ActivePort = stream.activePort;
   runningStream_ = identity;
   // libvlc's own errors are not reported back; a player that has given up already is worth a line.
-  if (Player->HasFailed()) LogLine("libvlc refused the stream " + stream.mrl + " with the output " + stream.chain);
+  if (Player->HasFailed()) {
+    LogTranscoderMessage("libvlc refused the stream " + stream.mrl + " with the output " + stream.chain);
+  }
 }
 
 void TranscoderHost::OnIdleCheck() {
   if (TranscoderWindow->Text().empty() || ActivePort == 0 || Player == nullptr) return;
   if (CountEstablishedOnPort(ActivePort) != 0) return;
-  LogLine("Nobody watches port " + std::to_string(ActivePort) + ", stream stopped");
+  LogTranscoderMessage("Nobody watches port " + std::to_string(ActivePort) + ", stream stopped");
   StopTranscoderStream(*Player);
   runningStream_.clear();
   TranscoderWindow->SetText(std::string());
@@ -132,7 +133,7 @@ void TranscoderHost::OnTranscoderClose() {
   if (Player != nullptr) StopTranscoderStream(*Player);
   platform::SleepMilliseconds(kClosePause);
   Player.reset();
-  LogLine("Closed");
+  LogTranscoderMessage("Closed");
   TranscoderWindow->Quit();
 }
 
@@ -146,17 +147,19 @@ int RunTranscoder(const TranscoderSwitches& switches) {
   // that cannot start leaves no window behind, so that senders answer their clients at once.
   if (!host.StartPlayer()) {
     // Where the binding showed nothing (no libvlc at all), the log still learns why the process ends.
-    if (ProcessVlcBinding().LoadError() == -1) LogLine("no usable libvlc found, transcoder not started");
+    if (ProcessVlcBinding().LoadError() == -1) {
+      LogTranscoderMessage("no usable libvlc found, transcoder not started");
+    }
     return 0;
   }
   if (!host.OpenWindow()) {
     // Another transcoder that started meanwhile owns the window.
     if (!platform::FindMessageWindow(kTranscoderWindowClass, std::string()).Found()) {
-      LogLine("the transcoder window could not be made");
+      LogTranscoderMessage("the transcoder window could not be made");
     }
     return 0;
   }
-  LogLine("Running");
+  LogTranscoderMessage("Running");
   host.Run();
   return 0;
 }

@@ -299,7 +299,8 @@ class SecondViewerTest(TranscoderCase):
         reader.join()
         # The first viewer's stream ran the whole 20 s: a restart would have ended it when the second one came.
         self.assertEqual(ends, [])
-        self.assertEqual(self.probe(first["data"]), [("audio", "mp2", None), ("video", "mpeg2video", SOURCE_WIDTH // 2)])
+        self.assertEqual(self.probe(first["data"]),
+                         [("audio", "mp2", None), ("video", "mpeg2video", SOURCE_WIDTH // 2)])
         self.assertEqual(self.probe(second), [("audio", "mp2", None), ("video", "mpeg2video", SOURCE_WIDTH // 2)])
         since = self.transcoder_status()[len(before):]
         self.assertIn("Same stream asked for again, left running: ", since)
