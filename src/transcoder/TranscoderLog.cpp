@@ -1,6 +1,7 @@
 #include "transcoder/TranscoderLog.h"
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 
 #include "base/TextUtil.h"
@@ -29,21 +30,28 @@ std::string MessageOf(const std::string& line) {
 }  // namespace
 
 std::string TranscoderLogFile() {
-  static const std::string file = platform::RuntimeFileFor(platform::ProgramPath(), ".Transcoder.log");
-  return file;
+  // Never destroyed: the proxy's client threads and libvlc's threads may ask until the process ends.
+  static const std::string* const file =
+      new std::string(platform::RuntimeFileFor(platform::ProgramPath(), ".Transcoder.log"));
+  return *file;
 }
 
 void SetTranscoderConsole(bool enabled) { consoleEnabled = enabled; }
 
 void LogTranscoderMessage(const std::string& message) {
   const std::string line = kTranscoderLogPrefix + message;
+  const std::lock_guard<std::mutex> hold(FileLock());
   if (consoleEnabled) platform::WriteStandardOutputLine(line);
   const std::string file = TranscoderLogFile();
   if (file.empty()) return;
-  const std::lock_guard<std::mutex> hold(FileLock());
   platform::AppendToFile(file, platform::LocalDateTimeText() + " " + line + "\r\n");
+  bool outgrown = false;
+  {
+    platform::InputFile current;
+    outgrown = current.Open(file) && current.Size() > static_cast<std::int64_t>(kTranscoderLogLimit);
+  }
   std::string text;
-  if (platform::ReadWholeFile(file, text) && text.size() > kTranscoderLogLimit) {
+  if (outgrown && platform::ReadWholeFile(file, text)) {
     platform::WriteWholeFile(file, TrimmedTranscoderLog(text, kTranscoderLogLimit));
   }
 }

@@ -116,22 +116,6 @@ TEST_F(PlayerTest, TranscoderRoadAtLevelsElevenAndTwelve) {
 
 // Volume, mute and the picture settings at level 12 reach the current player at once and every new one at its
 // start. libvlc 2.0 takes the volume on a square-root scale.
-// libvlc's own messages reach the player's sink, with the module that wrote them, instead of its console.
-TEST_F(PlayerTest, LibvlcMessagesReachTheSink) {
-  Install("vlc3");
-  std::unique_ptr<TVLCPlugin> player = MakePlayer(config_);
-  std::vector<std::string> messages;
-  player->SetLogSink([&messages](int level, const std::string& module, const std::string& text) {
-    messages.push_back(std::to_string(level) + " " + module + ": " + text);
-  });
-  player->SetOption("sout", "#transcode{vcodec=nonsense}:duplicate{dst=std{access=http,dst=:7782,mux=ts}}");
-  player->Play("udp://@239.1.2.3:1234", 0);
-  EXPECT_EQ(messages,
-            std::vector<std::string>{"4 stream_out_transcode: cannot find video encoder (module:any fourcc:nons)"});
-  player.reset();
-  platform::DeleteFileAt(config_);
-}
-
 TEST_F(PlayerTest, SettingsAtLevelTwelveReachThePlayerNowAndAtEveryStart) {
   Install("vlc20");
   // Without a configuration file named, the program's own path with ".Vlc.ini"; it did not exist before, so it
