@@ -211,7 +211,12 @@ class TranscoderCase(unittest.TestCase):
         closing = subprocess.run([self.proxy.exe, "/transcoder", "/close"], capture_output=True, timeout=60)
         self.assertEqual(closing.returncode, 0, closing)
         self.assertEqual(closing.stdout, b"Transcoder closed\r\n")
-        self.assertEqual(transcoder_pids(self.proxy.exe), [])
+        # Its window is gone; the process itself may take a moment more to end.
+        deadline = time.monotonic() + 15
+        while transcoder_pids(self.proxy.exe) and time.monotonic() < deadline:
+            time.sleep(0.1)
+        pids = transcoder_pids(self.proxy.exe)
+        self.assertEqual(pids, [], [open("/proc/%d/cmdline" % pid, "rb").read() for pid in pids])
 
     def probe(self, data):
         """The streams ffprobe finds in an HTTP reply's body, as (codec type, codec name, width)."""
