@@ -5,6 +5,9 @@
 
 // The window that senders look for.
 inline constexpr const char* kTranscoderWindowClass = "CorvaneVlcWndClass";
+// The transcoder's log file: the program's name with this extension, in the folder platform::RuntimeFileFor
+// gives, so that the proxy and the panel read what the transcoder writes.
+inline constexpr const char* kTranscoderLogExtension = ".Transcoder.log";
 
 // The fields of the request text, "239.1.2.3;1234;7782;192.168.0.10;": four fields, each ended by ";".
 struct TranscoderRequest {

@@ -220,6 +220,7 @@ void ControlPanelWindow::RefreshStatus() {
   if (inputs.transcoderWindowExists) {
     // Without a transcoder port (0) nothing is counted.
     inputs.transcoderViewers = CountEstablishedOnPort(TranscoderPortAfter(fields_.httpPort));
+    if (operations_.transcoder.refusal) inputs.transcoderRefusal = operations_.transcoder.refusal();
   }
   inputs.transcoderEnabled = fields_.transcoderEnabled;
   const StatusView next = NextStatusView(shown_, inputs, language_);

@@ -2,6 +2,13 @@
 
 #include "panel/HelpText.h"
 
+namespace {
+
+constexpr LocalizedText kStopTranscoderAdvice{"Остановить транскодер: corvane /transcoder /close",
+                                              "To stop the transcoder: corvane /transcoder /close"};
+
+}  // namespace
+
 std::vector<std::string> ConsolePanelLines(const PanelFields& fields, const StatusView& view,
                                            PanelLanguage language) {
   std::vector<std::string> lines;
@@ -14,5 +21,7 @@ std::vector<std::string> ConsolePanelLines(const PanelFields& fields, const Stat
   }
   lines.push_back(std::string());
   for (const std::string* state : {&view.appLabel, &view.serviceLabel, &view.transcoderLabel}) lines.push_back(*state);
+  // Without a window there is no Stop button: the line says what does its work.
+  if (view.transcoderStopVisible) lines.push_back(TextIn(kStopTranscoderAdvice, language));
   return lines;
 }

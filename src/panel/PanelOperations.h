@@ -30,6 +30,8 @@ struct PanelTranscoderOperations {
   std::function<bool(std::string& request)> find;
   // Asks the transcoder's window to close; does not wait.
   std::function<void()> close;
+  // libvlc's refusal of the profile of the transcoder's latest request, "" when it took it (or none is known).
+  std::function<std::string()> refusal;
 };
 
 // The command-line switches the panel acts on, as the program entry found them.

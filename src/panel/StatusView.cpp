@@ -16,6 +16,7 @@ constexpr LocalizedText kServiceNotInstalledText{"Сервис не устано
 constexpr const char* kTranscodingPrefix = "Кодируется поток udp://@";
 constexpr const char* kTranscoderRunningText = "Транскодер запущен";
 constexpr const char* kTranscoderNotRunningText = "Транскодер не запущен";
+constexpr LocalizedText kProfileRefusedText{" - профиль отклонён", " - profile refused"};
 
 struct ServiceRow {
   unsigned state;
@@ -87,6 +88,10 @@ std::string TranscoderStateText(bool windowExists, const std::string& request, i
   return kTranscodingPrefix + fields.source + ":" + fields.port + suffix;
 }
 
+std::string WithProfileRefusal(const std::string& transcoderText, const std::string& refusal, PanelLanguage language) {
+  return refusal.empty() ? transcoderText : transcoderText + TextIn(kProfileRefusedText, language);
+}
+
 StatusView NextStatusView(const StatusView& shown, const StatusInputs& inputs, PanelLanguage language) {
   StatusView view;
   view.appLabel = TextIn(inputs.instanceMutexExists ? kAppRunningText : kAppNotRunningText, language);
@@ -96,6 +101,9 @@ StatusView NextStatusView(const StatusView& shown, const StatusInputs& inputs, P
   view.transcoderStopVisible = inputs.transcoderWindowExists;
   view.transcoderLabel =
       TranscoderStateText(inputs.transcoderWindowExists, inputs.transcoderRequest, inputs.transcoderViewers);
+  if (inputs.transcoderWindowExists && !inputs.transcoderRequest.empty()) {
+    view.transcoderLabel = WithProfileRefusal(view.transcoderLabel, inputs.transcoderRefusal, language);
+  }
   view.transcoderControlsEnabled = inputs.transcoderEnabled;
   return view;
 }

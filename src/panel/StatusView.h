@@ -14,6 +14,7 @@ struct StatusInputs {
   unsigned serviceState = 0;         // its current state when opened (service/ServiceStatus.h)
   bool transcoderWindowExists = false;
   std::string transcoderRequest;  // the text of its request field
+  std::string transcoderRefusal;  // libvlc's refusal of the profile for that request, "" when it took it
   int transcoderViewers = -1;     // established connections on the transcoder's port, -1 unknown
   bool transcoderEnabled = false;  // the check box
 };
@@ -42,6 +43,9 @@ std::string ServiceNotInstalledText(PanelLanguage language);
 // запущен" for an empty request, each followed by " [n]" with n viewers above 0; "Транскодер не запущен"
 // without a transcoder window.
 std::string TranscoderStateText(bool windowExists, const std::string& request, int viewers);
+
+// The transcoder's line says so when libvlc refused the profile of the stream it shows.
+std::string WithProfileRefusal(const std::string& transcoderText, const std::string& refusal, PanelLanguage language);
 
 // The view for the inputs. shown is the view on screen: an unknown service state leaves its label as it was.
 StatusView NextStatusView(const StatusView& shown, const StatusInputs& inputs, PanelLanguage language);

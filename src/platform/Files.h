@@ -20,11 +20,17 @@ bool WriteWholeFile(const std::string& path, const std::string& contents);
 // the file's place, so that the file holds either its old bytes or all the new ones, whatever fails. A file
 // that did not exist is made; on Linux one that did keeps its permission bits.
 bool ReplaceWholeFile(const std::string& path, const std::string& contents);
+// Adds the bytes at the file's end, creating it when missing; others may read it meanwhile.
+bool AppendToFile(const std::string& path, const std::string& bytes);
 // False when the file could not be deleted (a missing file included).
 bool DeleteFileAt(const std::string& path);
 
 // The absolute path with links and parent steps resolved, empty when the file does not exist.
 std::string ResolvedPath(const std::string& path);
+// A file that this user's running copies of the program share: beside the program with the extension in place of
+// its own (Windows); elsewhere, where the program's folder is often not writable, the program file's name with the
+// extension in the user's private runtime folder ("" when there is none).
+std::string RuntimeFileFor(const std::string& programPath, const std::string& extension);
 // The folder separator of the platform's own paths.
 char PathSeparator();
 

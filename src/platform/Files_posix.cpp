@@ -10,10 +10,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/TextUtil.h"
 #include "platform/PosixSupport.h"
 
 namespace platform {
-
 namespace {
 
 // The file a write to path lands in: links followed to their end, also when that end does not exist yet.
@@ -91,6 +91,17 @@ bool ReplaceWholeFile(const std::string& path, const std::string& contents) {
     errno = error;
   }
   return replaced;
+}
+
+bool AppendToFile(const std::string& path, const std::string& bytes) {
+  UniqueFd fd(RetryOnEintr([&] { return open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600); }));
+  if (!fd.Valid()) return false;
+  return WriteAll(fd.Get(), bytes) && fd.CloseChecked();
+}
+
+std::string RuntimeFileFor(const std::string& programPath, const std::string& extension) {
+  const std::string name = ReplaceExtension(programPath.substr(programPath.rfind('/') + 1), extension);
+  return PrivateRuntimePath(name);
 }
 
 std::string ResolvedPath(const std::string& path) {

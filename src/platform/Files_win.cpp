@@ -5,6 +5,7 @@
 #include <climits>
 #include <vector>
 
+#include "base/TextUtil.h"
 #include "platform/WinHandles.h"
 
 namespace platform {
@@ -85,6 +86,20 @@ bool ReplaceWholeFile(const std::string& path, const std::string& contents) {
     SetLastError(error);
   }
   return replaced;
+}
+
+bool AppendToFile(const std::string& path, const std::string& bytes) {
+  if (bytes.size() > MAXDWORD) return false;
+  ScopedHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) return false;
+  const DWORD size = static_cast<DWORD>(bytes.size());
+  DWORD written = 0;
+  return WriteFile(file.Get(), bytes.data(), size, &written, nullptr) && written == size;
+}
+
+std::string RuntimeFileFor(const std::string& programPath, const std::string& extension) {
+  return ReplaceExtension(programPath, extension);
 }
 
 std::string ResolvedPath(const std::string& path) {

@@ -17,14 +17,16 @@ struct WindowRef {
   bool Found() const { return handle != 0 || !endpoint.empty(); }
 };
 
-// The top-level window of the class; an empty title matches any title.
+// The top-level window of the class; an empty title matches any title. Never waits for an owner that is busy in a
+// handler, except to compare a title.
 WindowRef FindMessageWindow(const std::string& className, const std::string& title);
 
 // Puts text into the window's text field and returns once the owner's change handler has run (WM_SETTEXT to the
 // first "obj_EDIT" child). False when the window or its field has gone.
 bool SendWindowText(const WindowRef& window, const std::string& text);
-// The text of the window's text field; false when it could not be read.
-bool ReadWindowText(const WindowRef& window, std::string& text);
+// The text of the window's text field; false when it could not be read, or when the owner, busy in a handler, did
+// not answer within waitMilliseconds.
+bool ReadWindowText(const WindowRef& window, std::string& text, unsigned waitMilliseconds);
 // Posts the message with both parameters 0, not waiting for it to be handled.
 bool PostWindowMessage(const WindowRef& window, std::uint32_t message);
 // Posts a close (WM_CLOSE).

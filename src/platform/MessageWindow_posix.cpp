@@ -22,14 +22,14 @@ namespace {
 enum Command : char { kSetText = 'S', kGetText = 'G', kGetTitle = 'T', kPostMessage = 'M', kPostClose = 'C' };
 
 // A handler may take its time (a transcoder request waits for libvlc); a peer that stalls longer has gone astray.
-constexpr int kSenderTimeoutSeconds = 60;
-constexpr int kOwnerTimeoutSeconds = 5;
+constexpr unsigned kSenderTimeoutMilliseconds = 60000;
+constexpr unsigned kOwnerTimeoutMilliseconds = 5000;
 constexpr std::uint32_t kMaxPayload = 1 << 20;
 
 std::string EndpointPath(const std::string& className) { return PrivateRuntimePath(className + ".window"); }
 
-bool SetTimeouts(int fd, int seconds) {
-  const timeval limit{seconds, 0};
+bool SetTimeouts(int fd, unsigned milliseconds) {
+  const timeval limit{static_cast<time_t>(milliseconds / 1000), static_cast<suseconds_t>(milliseconds % 1000 * 1000)};
   return setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) == 0 &&
          setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit) == 0;
 }
@@ -88,11 +88,11 @@ bool MakeAddress(const std::string& path, sockaddr_un& address) {
   return true;
 }
 
-UniqueFd Connect(const std::string& path) {
+UniqueFd Connect(const std::string& path, unsigned waitMilliseconds) {
   sockaddr_un address;
   if (!MakeAddress(path, address)) return UniqueFd();
   UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  if (!fd.Valid() || !SetTimeouts(fd.Get(), kSenderTimeoutSeconds)) return UniqueFd();
+  if (!fd.Valid() || !SetTimeouts(fd.Get(), waitMilliseconds)) return UniqueFd();
   if (RetryOnEintr([&] { return connect(fd.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address); }) != 0 ||
       !PeerIsThisUser(fd.Get())) {
     return UniqueFd();
@@ -101,8 +101,9 @@ UniqueFd Connect(const std::string& path) {
 }
 
 // One request and its reply; false when the window is gone or refused the request.
-bool Exchange(const std::string& path, char command, const std::string& payload, std::string* reply) {
-  const UniqueFd fd = Connect(path);
+bool Exchange(const std::string& path, char command, const std::string& payload, std::string* reply,
+              unsigned waitMilliseconds = kSenderTimeoutMilliseconds) {
+  const UniqueFd fd = Connect(path, waitMilliseconds);
   char code = 0;
   std::string answer;
   if (!fd.Valid() || !SendFrame(fd.Get(), command, payload) || !ReceiveFrame(fd.Get(), code, answer) || code != 'K') {
@@ -180,7 +181,7 @@ class PosixMessageWindow final : public MessageWindow {
 
   void ServeOne() {
     const UniqueFd fd(RetryOnEintr([&] { return accept4(listener_.Get(), nullptr, nullptr, SOCK_CLOEXEC); }));
-    if (!fd.Valid() || !PeerIsThisUser(fd.Get()) || !SetTimeouts(fd.Get(), kOwnerTimeoutSeconds)) return;
+    if (!fd.Valid() || !PeerIsThisUser(fd.Get()) || !SetTimeouts(fd.Get(), kOwnerTimeoutMilliseconds)) return;
     char command = 0;
     std::string payload;
     if (!ReceiveFrame(fd.Get(), command, payload)) return;
@@ -227,6 +228,11 @@ class PosixMessageWindow final : public MessageWindow {
 WindowRef FindMessageWindow(const std::string& className, const std::string& title) {
   WindowRef window;
   const std::string path = EndpointPath(className);
+  // A live owner's socket takes the connection even while a handler keeps it busy; a dead one's refuses it.
+  if (title.empty()) {
+    if (Connect(path, kSenderTimeoutMilliseconds).Valid()) window.endpoint = path;
+    return window;
+  }
   std::string ownTitle;
   if (!Exchange(path, kGetTitle, std::string(), &ownTitle)) return window;
   if (title.empty() || title == ownTitle) window.endpoint = path;
@@ -237,8 +243,8 @@ bool SendWindowText(const WindowRef& window, const std::string& text) {
   return window.Found() && Exchange(window.endpoint, kSetText, text, nullptr);
 }
 
-bool ReadWindowText(const WindowRef& window, std::string& text) {
-  return window.Found() && Exchange(window.endpoint, kGetText, std::string(), &text);
+bool ReadWindowText(const WindowRef& window, std::string& text, unsigned waitMilliseconds) {
+  return window.Found() && Exchange(window.endpoint, kGetText, std::string(), &text, waitMilliseconds);
 }
 
 bool PostWindowMessage(const WindowRef& window, std::uint32_t message) {

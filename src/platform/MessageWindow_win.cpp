@@ -1,5 +1,6 @@
 #include "platform/MessageWindow.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/WinHandles.h"
@@ -143,14 +144,21 @@ bool SendWindowText(const WindowRef& window, const std::string& text) {
   return true;
 }
 
-bool ReadWindowText(const WindowRef& window, std::string& text) {
+bool ReadWindowText(const WindowRef& window, std::string& text, unsigned waitMilliseconds) {
   const HWND field = FieldOf(window);
   if (field == nullptr) return false;
-  const LRESULT length = SendMessageA(field, WM_GETTEXTLENGTH, 0, 0);
+  // An owner busy in a handler (libvlc starting) answers late or never: the reader does not wait past its limit.
+  constexpr UINT kFlags = SMTO_ABORTIFHUNG | SMTO_BLOCK;
+  DWORD_PTR length = 0;
+  if (SendMessageTimeoutA(field, WM_GETTEXTLENGTH, 0, 0, kFlags, waitMilliseconds, &length) == 0) return false;
   std::vector<char> buffer(static_cast<std::size_t>(length) + 1, '\0');
-  const LRESULT copied =
-      SendMessageA(field, WM_GETTEXT, static_cast<WPARAM>(buffer.size()), reinterpret_cast<LPARAM>(buffer.data()));
-  text.assign(buffer.data(), copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  DWORD_PTR copied = 0;
+  const LPARAM into = reinterpret_cast<LPARAM>(buffer.data());
+  if (SendMessageTimeoutA(field, WM_GETTEXT, static_cast<WPARAM>(buffer.size()), into, kFlags, waitMilliseconds,
+                          &copied) == 0) {
+    return false;
+  }
+  text.assign(buffer.data(), std::min<std::size_t>(copied, buffer.size() - 1));
   return true;
 }
 

@@ -17,5 +17,8 @@ void ReportToUser(const std::string& caption, const std::string& text);
 
 // A line on standard error when the process has one; false (and nothing shown) when it has none.
 bool WriteStandardErrorLine(const std::string& text);
+// False where no one could see or close a message box: a process of the service (Windows session 0, or a window
+// station that is not shown). True elsewhere, where a message never waits for anyone.
+bool HasInteractiveDesktop();
 
 }  // namespace platform

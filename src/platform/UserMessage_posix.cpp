@@ -19,4 +19,6 @@ bool WriteStandardErrorLine(const std::string& text) {
   return std::fflush(stderr) == 0 && written;
 }
 
+bool HasInteractiveDesktop() { return true; }
+
 }  // namespace platform

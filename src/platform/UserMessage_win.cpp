@@ -23,4 +23,14 @@ bool WriteStandardErrorLine(const std::string& text) {
   return WriteFile(errors, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) != FALSE;
 }
 
+bool HasInteractiveDesktop() {
+  DWORD session = 0;
+  if (ProcessIdToSessionId(GetCurrentProcessId(), &session) && session == 0) return false;
+  USEROBJECTFLAGS flags{};
+  const HWINSTA station = GetProcessWindowStation();
+  return station == nullptr ||
+         !GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, nullptr) ||
+         (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
 }  // namespace platform

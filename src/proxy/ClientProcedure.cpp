@@ -9,6 +9,7 @@
 #include "proxy/Router.h"
 #include "proxy/StaticSite.h"
 #include "proxy/TranscoderHandOff.h"
+#include "platform/TunerInput.h"
 
 namespace {
 
@@ -66,6 +67,10 @@ void CarryOut(ClientThread& client, const RequestHead& head, const RequestDecisi
       SendStatusPage(client);
       client.Log("] Thread terminating, HTTP-status data sent");
       return;
+    case RequestAction::TranscoderStatus:
+      SendTranscoderStatus(client);
+      client.Log("] Thread terminating, transcoder status sent");
+      return;
     case RequestAction::StaticFile:
       SendStaticFile(client, decision.path);
       client.Log("] Thread terminating, static html data sent");
@@ -85,6 +90,9 @@ void CarryOut(ClientThread& client, const RequestHead& head, const RequestDecisi
       client.interfaceText = decision.interfaceText;
       if (decision.action == RequestAction::Relay) {
         RelayStream(client);
+      } else if (decision.group == "tv" && !platform::HasTunerCaptureInput()) {
+        // The transcoder could only fail to open the tuner, and the player would be sent to a port nobody serves.
+        Answer(client, 400, "] Error - no TV tuner input on this system, request refused");
       } else {
         HandOffToTranscoder(client, head.host, head.hostPort);
       }

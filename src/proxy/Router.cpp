@@ -72,6 +72,10 @@ RequestDecision DecideRequest(const RequestHead& head, const std::string& multic
       decision.action = RequestAction::StatusPage;
       return decision;
     }
+    if (p == "/status/transcoder") {
+      decision.action = RequestAction::TranscoderStatus;
+      return decision;
+    }
     // The folder only matters to paths under "/html/"; streams need not look for it.
     if (StartsWith(p, "/html/") && staticFolderExists()) {
       decision.action = RequestAction::StaticFile;

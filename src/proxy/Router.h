@@ -14,6 +14,7 @@ std::string NormaliseRequestPath(const std::string& path);
 enum class RequestAction {
   RootRedirect,       // "/": to the site or the status page
   StatusPage,         // "/status" or "/udp/"
+  TranscoderStatus,   // "/status/transcoder": the transcoder's recent lines
   StaticFile,         // below "/html/" while the static folder exists
   NotFound,           // any other path: 404
   HeadReply,          // HEAD of a stream, or a HEAD line without a path: the stream header alone

@@ -10,6 +10,7 @@
 #include "proxy/Replies.h"
 #include "proxy/RequestHead.h"
 #include "base/ProcessValues.h"
+#include "base/TranscoderContract.h"
 #include "base/TextUtil.h"
 
 namespace {
@@ -76,6 +77,13 @@ std::string StatusReplyText(const std::string& logText, const std::string& serve
 }
 
 void SendStatusPage(ClientThread& client) { SendText(client, StatusReplyText(ProxyLog().Text(), ServerSignature())); }
+
+void SendTranscoderStatus(ClientThread& client) {
+  std::string text;
+  const std::string file = platform::RuntimeFileFor(platform::ProgramPath(), kTranscoderLogExtension);
+  if (!file.empty()) platform::ReadWholeFile(file, text);  // none yet reads as an empty log
+  SendText(client, StatusReplyText(text, ServerSignature()));
+}
 
 std::string MapStaticPath(const std::string& requestPath) {
   std::string path = requestPath;

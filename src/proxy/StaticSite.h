@@ -18,6 +18,8 @@ void SendRootRedirect(ClientThread& client, const std::string& host, const std::
 std::string RootRedirectLocation(const std::string& host, const std::string& hostPort, const std::string& arrivedAt,
                                  bool site);
 void SendStatusPage(ClientThread& client);
+// The transcoder's log as plain text, oldest line first; an empty page when it has none.
+void SendTranscoderStatus(ClientThread& client);
 // requestPath begins with "/html/".
 void SendStaticFile(ClientThread& client, const std::string& requestPath);
 

@@ -9,8 +9,11 @@
 #include "platform/MessageWindow.h"
 #include "platform/Text.h"
 #include "service/ServiceControl.h"
+#include "platform/Files.h"
 #include "service/ServiceManager.h"
 #include "startup/Switches.h"
+#include "transcoder/TranscoderHost.h"
+#include "transcoder/TranscoderLog.h"
 
 namespace {
 
@@ -33,12 +36,23 @@ bool MayChangeServices(const std::string& commandSwitch) {
 
 platform::WindowRef TranscoderWindow() { return platform::FindMessageWindow(kTranscoderWindowClass, std::string()); }
 
+// The refresh runs twice a second on the window's thread: a transcoder busy starting libvlc is not waited for.
+constexpr unsigned kTranscoderReadLimit = 200;
+
+std::string TranscoderRefusal() {
+  std::string log;
+  const std::string file = TranscoderLogFile();
+  if (file.empty() || !platform::ReadWholeFile(file, log)) return std::string();
+  return LatestProfileRefusal(log);
+}
+
 bool FindTranscoder(std::string& request) {
   const platform::WindowRef window = TranscoderWindow();
   if (!window.Found()) return false;
   std::string text;
-  // A window that goes away meanwhile reads as one without a stream; the next refresh sees it gone.
-  request = platform::ReadWindowText(window, text) ? platform::Utf8FromSystemCodePage(text) : std::string();
+  // A window that goes away meanwhile, or is too busy to answer, reads as one without a stream for this refresh.
+  request = platform::ReadWindowText(window, text, kTranscoderReadLimit) ? platform::Utf8FromSystemCodePage(text)
+                                                                         : std::string();
   return true;
 }
 
@@ -52,7 +66,7 @@ PanelOperations WiredPanelOperations() {
                         [] { return StartService(ShowInPanel); },
                         [] { StopService(ShowInPanel); },
                         [] { return GetServiceImagePath(kServiceName); }};
-  operations.transcoder = {FindTranscoder, [] { platform::PostWindowClose(TranscoderWindow()); }};
+  operations.transcoder = {FindTranscoder, [] { platform::PostWindowClose(TranscoderWindow()); }, TranscoderRefusal};
   return operations;
 }
 

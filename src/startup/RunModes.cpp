@@ -3,12 +3,13 @@
 #include "startup/PanelWiring.h"
 #include "startup/ProxyRunner.h"
 #include "startup/ServiceModes.h"
+#include "startup/Switches.h"
 #include "transcoder/TranscoderHost.h"
 
 int RunSelectedMode(RunMode mode) {
   switch (mode) {
     case RunMode::Transcoder:
-      return RunTranscoder();
+      return RunTranscoder({HasSwitch("/cons"), HasSwitch("/close")});
     case RunMode::Service:
       return RunServiceMode();
     case RunMode::User:

@@ -20,6 +20,9 @@ struct TranscoderStream {
   std::string chain;
 };
 
+// Stops whatever plays: the idle address, with no output chain left for it, so that nothing answers on the port.
+void StopTranscoderStream(TVLCPlugin& player);
+
 // One request on the player: releases whatever plays, sets the source's options and the output chain from profile,
 // and starts the source, pausing after the setting and after the start so that libvlc opens both before the sender
 // redirects its client. level is libvlc's interface generation.
@@ -46,7 +49,13 @@ class TranscoderHost {
   std::unique_ptr<platform::MessageWindow> TranscoderWindow;  // holds RequestField and IdleTimer
   std::unique_ptr<TVLCPlugin> Player;
   int ActivePort = 0;
+  std::string runningStream_;  // TranscoderStreamIdentity of what plays, "" when nothing does
+};
+
+struct TranscoderSwitches {
+  bool console = false;  // "/cons": the log's lines on standard output as well
+  bool close = false;    // "/close": ends the running transcoder instead of becoming one
 };
 
 // Entry of the /transcoder mode; returns the process exit code.
-int RunTranscoder();
+int RunTranscoder(const TranscoderSwitches& switches);

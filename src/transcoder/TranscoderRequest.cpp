@@ -34,9 +34,17 @@ std::string TranscoderSourceMrl(const TranscoderRequest& request) {
 
 int TranscoderActivePort(const TranscoderRequest& request) { return ParseInteger(request.httpPort); }
 
+bool ProfileNamesMux(const std::string& profile) { return profile.find("mux=") != std::string::npos; }
+
+std::string TranscoderStreamIdentity(const TranscoderRequest& request, const std::string& profile) {
+  TranscoderRequest normal = request;
+  normal.interfaceAddress = TranscoderInterface(request);
+  return JoinTranscoderRequest(normal) + "\n" + profile;
+}
+
 std::string TranscoderOutputChain(const std::string& profile, const std::string& httpPort) {
   std::string rest = profile;
-  std::string mux = "asf";
+  std::string mux = "ts";
   const std::size_t at = rest.find("mux=");
   if (at != std::string::npos) {
     mux = rest.substr(at + 4, kMaxMuxLength);

@@ -27,6 +27,14 @@ std::string TranscoderSourceMrl(const TranscoderRequest& request);
 // The HTTP port as a number for the idle check: leading sign and digits, 0 without digits.
 int TranscoderActivePort(const TranscoderRequest& request);
 
-// The "sout" chain: the profile's "mux=" entry chooses the muxer ("asf" without one); whatever else the profile
-// holds becomes the transcode step; the stream is served on every local address at httpPort, taken as it is.
+// Whether the profile has a "mux=" entry of its own.
+bool ProfileNamesMux(const std::string& profile);
+
+// What makes two requests ask for one and the same stream: source, port, HTTP port, the receiving interface (the
+// names of no particular one alike) and the profile read for it.
+std::string TranscoderStreamIdentity(const TranscoderRequest& request, const std::string& profile);
+
+// The "sout" chain: the profile's "mux=" entry chooses the muxer ("ts" without one, which every player reads);
+// whatever else the profile holds becomes the transcode step; the stream is served on every local address at
+// httpPort, taken as it is.
 std::string TranscoderOutputChain(const std::string& profile, const std::string& httpPort);

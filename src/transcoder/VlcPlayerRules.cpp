@@ -29,7 +29,11 @@ std::vector<std::string> VlcInstanceArguments(int level, const std::string& plug
                                               const std::string& extraArgs) {
   const std::string config = "--config=" + configUtf8;
   std::vector<std::string> arguments;
-  if (level >= kVlcLevelMedia) {
+  if (level == kVlcLevelModern) {
+    // libvlc 2.0 dropped "--plugin-path" (it finds its plugins beside itself) and says so on every start; its
+    // messages reach the transcoder through the log callback, never its own console printer.
+    arguments = {config, "--no-osd", "--no-media-library", "--no-video-title-show", "--quiet"};
+  } else if (level == kVlcLevelMedia) {
     arguments = {pluginPathArgument, config, "--no-osd", "--no-media-library", "--no-video-title-show"};
   } else if (level == kVlcLevelException) {
     arguments = {pluginPathArgument, "--no-plugins-cache", config, "--no-osd", "--no-media-library"};

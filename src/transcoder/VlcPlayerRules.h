@@ -13,7 +13,8 @@ std::string VlcPluginPathArgument(bool librariesBesideProgram, const std::string
 std::vector<std::string> VlcExtraArguments(const std::string& extraArgs);
 
 // The instance's arguments for a level (the level-8 list starts with the VLC folder in the program name's place
-// and takes no extra arguments). configUtf8 is the configuration file's path in UTF-8.
+// and takes no extra arguments; level 12 has no plugin path and keeps libvlc quiet on the console). configUtf8 is
+// the configuration file's path in UTF-8.
 std::vector<std::string> VlcInstanceArguments(int level, const std::string& pluginPathArgument,
                                               const std::string& vlcFolder, const std::string& configUtf8,
                                               const std::string& extraArgs);

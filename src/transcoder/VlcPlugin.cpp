@@ -1,5 +1,7 @@
 #include "transcoder/VlcPlugin.h"
 
+#include <cstdarg>
+#include <cstdio>
 #include <type_traits>
 #include <vector>
 
@@ -8,7 +10,6 @@
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "platform/Thread.h"
-#include "platform/UserMessage.h"
 #include "transcoder/VlcPlayerRules.h"
 
 namespace {
@@ -29,6 +30,25 @@ constexpr int kAddChoice = 0x20;
 constexpr int kClassicAppendAndGo = 12;
 constexpr unsigned kPlayerReleasePause = 50;
 constexpr unsigned kPlaylistClearPause = 500;
+
+// libvlc_log_set's callback: the message is formatted here, while its arguments are valid.
+using VlcLogCallback = void (*)(void* data, int level, const void* context, const char* format, va_list arguments);
+using VlcLogSet = void (*)(void* instance, VlcLogCallback callback, void* data);
+using VlcLogGetContext = void (*)(const void* context, const char** module, const char** file, unsigned* line);
+
+VlcLogGetContext logGetContext = nullptr;
+
+void OnVlcLog(void* data, int level, const void* context, const char* format, va_list arguments) {
+  char text[1024];
+  va_list copy;
+  va_copy(copy, arguments);
+  const int length = std::vsnprintf(text, sizeof text, format != nullptr ? format : "", copy);
+  va_end(copy);
+  if (length < 0) return;
+  const char* module = nullptr;
+  if (logGetContext != nullptr && context != nullptr) logGetContext(context, &module, nullptr, nullptr);
+  static_cast<TVLCPlugin*>(data)->TakeLogMessage(level, module != nullptr ? module : "", text);
+}
 
 VlcValue TextValue(const std::string& text) {
   VlcValue value{};
@@ -75,7 +95,7 @@ TVLCPlugin::TVLCPlugin(std::uintptr_t drawable, const std::string& configFile, c
     const char* const error = classic ? Core<const char*>(kClassicError, number) : ErrorRecord.text;
     const std::string text = error != nullptr ? error : "";
     State = -1;
-    platform::ShowUserMessage(Drawable, VlcErrorText(number, text), "VLC Error", platform::MessageIcon::kExclamation);
+    ShowVlcMessage(Drawable, VlcErrorText(number, text), "VLC Error");
   }
 }
 
@@ -104,6 +124,11 @@ bool TVLCPlugin::CreateInstance(const std::string& extraArgs) {
   }
   Vlc(kSetLogVerbosity, Instance, kLogVerbosity);
   Log = Vlc<void*>(kLogOpen, Instance);
+  // From 2.1 on libvlc hands its messages to a callback instead of printing them on the console.
+  if (const auto logSet = reinterpret_cast<VlcLogSet>(binding_.Optional("libvlc_log_set"))) {
+    logGetContext = reinterpret_cast<VlcLogGetContext>(binding_.Optional("libvlc_log_get_context"));
+    logSet(Instance, OnVlcLog, this);
+  }
   return true;
 }
 
@@ -134,7 +159,9 @@ bool TVLCPlugin::CreateClassic() {
 TVLCPlugin::~TVLCPlugin() {
   Options.Clear();
   std::string contents;
-  if (platform::IsFile(ConfigFile)) platform::ReadWholeFile(ConfigFile, contents);
+  // A file that is there but cannot be read is the user's all the same: it is neither replaced nor deleted.
+  const bool existed = platform::IsFile(ConfigFile);
+  const bool unreadable = existed && !platform::ReadWholeFile(ConfigFile, contents);
   // After a failed creation only what was made is released.
   if (Level() >= kVlcLevelException) {
     if (Log != nullptr) Vlc(kLogClose, Log);
@@ -144,11 +171,22 @@ TVLCPlugin::~TVLCPlugin() {
     Core<int>(kClassicDestroy, State);
   }
   // libvlc writes its configuration as it shuts down; what was there before is put back.
+  if (unreadable) return;
   if (!contents.empty()) {
     platform::WriteWholeFile(ConfigFile, contents);
   } else {
     platform::DeleteFileAt(ConfigFile);
   }
+}
+
+void TVLCPlugin::SetLogSink(VlcLogSink sink) {
+  const std::lock_guard<std::mutex> hold(logSinkLock_);
+  logSink_ = std::move(sink);
+}
+
+void TVLCPlugin::TakeLogMessage(int level, const std::string& module, const std::string& text) {
+  const std::lock_guard<std::mutex> hold(logSinkLock_);
+  if (logSink_) logSink_(level, module, text);
 }
 
 void TVLCPlugin::SetOption(const std::string& name, const std::string& value) {

@@ -3,6 +3,8 @@
 // media, play, stop, volume, mute and the picture settings. libvlc's errors after creation are cleared and
 // ignored; libvlc's own rewriting of its configuration file at shutdown is undone.
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <string>
 
 #include "platform/Socket.h"
@@ -21,6 +23,10 @@ struct VlcMulticastJoin {
   std::string Mrl;
   std::string Interface;
 };
+
+// One message of libvlc's own, as its log callback hands it over: the level (2 notice, 3 warning, 4 error), the
+// module that wrote it (empty when unknown) and the text. Called on libvlc's threads.
+using VlcLogSink = std::function<void(int level, const std::string& module, const std::string& text)>;
 
 class TVLCPlugin {
  public:
@@ -50,6 +56,12 @@ class TVLCPlugin {
   // The current media player has reached libvlc's error state: the source or the output could not be opened.
   bool HasFailed();
 
+  // Where libvlc's messages go from now on; without a sink they are dropped. Only libvlc from 2.1 on hands its
+  // messages over; older ones keep them to themselves.
+  void SetLogSink(VlcLogSink sink);
+  // The log callback's target, on libvlc's threads.
+  void TakeLogMessage(int level, const std::string& module, const std::string& text);
+
   int GetState() const { return State; }
   const std::string& GetCurrentMrl() const { return CurrentMrl; }
 
@@ -71,6 +83,8 @@ class TVLCPlugin {
   Result Core(VlcEntryId id, Args... args);
 
   VlcBinding& binding_;
+  std::mutex logSinkLock_;
+  VlcLogSink logSink_;
 
   std::string CurrentMrl;
   std::string VersionText;

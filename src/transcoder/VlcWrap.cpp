@@ -8,6 +8,8 @@ namespace {
 
 constexpr const char* kVersionFunction = "libvlc_get_version";
 
+VlcMessageRoute messageRoute = nullptr;
+
 }  // namespace
 
 std::string VlcLibraryFile() { return platform::SharedLibraryFileName("libvlc", 5); }
@@ -110,10 +112,20 @@ VlcRegistryValues ReadMachineVlcRegistry() {
   });
 }
 
+void SetVlcMessageRoute(VlcMessageRoute route) { messageRoute = route; }
+
+void ShowVlcMessage(std::uintptr_t owner, const std::string& text, const std::string& caption) {
+  if (messageRoute != nullptr) {
+    messageRoute(text, caption);
+  } else {
+    platform::ShowUserMessage(owner, text, caption,
+                              caption.empty() ? platform::MessageIcon::kNone : platform::MessageIcon::kExclamation);
+  }
+}
+
 VlcBinding& ProcessVlcBinding() {
   // Never destroyed: a bound libvlc stays loaded for the process, and its threads may run until the very end.
-  static VlcBinding* const binding = new VlcBinding(ProgramVlcLookupInputs(), [](const std::string& text) {
-    platform::ShowUserMessage(0, text, std::string(), platform::MessageIcon::kNone);
-  });
+  static VlcBinding* const binding =
+      new VlcBinding(ProgramVlcLookupInputs(), [](const std::string& text) { ShowVlcMessage(0, text, std::string()); });
   return *binding;
 }

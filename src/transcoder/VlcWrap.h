@@ -2,6 +2,7 @@
 // libvlc, found and bound at run time. The program does not link libvlc: the first player creation finds a VLC
 // installation, loads its two libraries, decides the interface generation they offer and resolves every entry
 // point that generation needs. A failed attempt leaves nothing loaded, and the next player creation starts over.
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -43,6 +44,9 @@ class VlcBinding {
   const std::string& Folder() const { return folder_; }
   // A bound entry, null when its group is not bound at this level or nothing is bound.
   platform::LibraryFunction Entry(VlcEntryId id) const { return entries_[id]; }
+  // An entry outside the table that only some generations export (libvlc's log callback); null when libvlc is not
+  // loaded or does not export it.
+  platform::LibraryFunction Optional(const char* name) const { return libvlc_.IsOpen() ? libvlc_.Find(name) : nullptr; }
 
   // The registry values for the searches from now on (the transcoder reads them at its start).
   void SetRegistryValues(const VlcRegistryValues& values) { inputs_.registry = values; }
@@ -66,6 +70,12 @@ VlcLookupInputs ProgramVlcLookupInputs();
 
 // The two registry values as the machine holds them (below HKEY_LOCAL_MACHINE; none on Linux).
 VlcRegistryValues ReadMachineVlcRegistry();
+
+// Where the binding's and the player's messages go: a message box (ShowUserMessage) until a route is set. The
+// transcoder sets one that logs them when nobody could close a box.
+using VlcMessageRoute = void (*)(const std::string& text, const std::string& caption);
+void SetVlcMessageRoute(VlcMessageRoute route);
+void ShowVlcMessage(std::uintptr_t owner, const std::string& text, const std::string& caption);
 
 // The process's binding. Once bound, libvlc stays loaded until the process ends.
 VlcBinding& ProcessVlcBinding();

@@ -401,7 +401,8 @@ class PanelWindowTest(ProgramTestCase):
         """The real transcoder process over a stand-in libvlc beside the program: started from the panel, handed a
         request as the proxy hands it over, and closed from the panel."""
         port = free_tcp_port()
-        panel, _ = self.open(settings_text(port=port, transcoder="1", profile="mux=ts"))
+        # An encoder the stand-in refuses, as libvlc would: the transcoder's line says so.
+        panel, _ = self.open(settings_text(port=port, transcoder="1", profile="mux=ts,vcodec=nonsense"))
         for library in ("libvlc.dll", "libvlccore.dll"):
             shutil.copy2(os.path.join(STAND_IN_VLC, library), panel.folder)
         controls = self.refreshed()
@@ -416,7 +417,7 @@ class PanelWindowTest(ProgramTestCase):
         self.assertTrue(transcoder["found"])
 
         self.assertTrue(self.driver.ask("request 239.255.42.1;5042;%d;0.0.0.0;" % (port + 1))["ok"])
-        self.wait_label("TranscoderStateLabel", "Кодируется поток udp://@239.255.42.1:5042")
+        self.wait_label("TranscoderStateLabel", "Кодируется поток udp://@239.255.42.1:5042 - profile refused")
 
         self.driver.ask("click TranscoderStopButton")
         self.wait_state("TranscoderStateLabel", TRANSCODER_STOPPED, ["TranscoderStartButton"], ["TranscoderStopButton"])

@@ -1,7 +1,9 @@
 """The live transcoder on Linux with the system's libvlc: the proxy hands a request over, the client follows the
-302 and receives the channel re-encoded (or only re-packed); a refused profile leaves the transcoder ready for the next
-request; the tuner switch reaches a stand-in viewer window; the idle check stops a stream nobody watches; the close
-ends the transcoder and leaves the configuration file as it found it."""
+302 and receives the channel re-encoded (or only re-packed); a refused profile is said on /status/transcoder and on the
+panel's transcoder line, and leaves the transcoder ready for the next request; a second viewer of the channel does not
+cut off the first; the tuner, which Linux lacks, gets the 400; the idle check stops a stream nobody watches and the port
+then refuses connections; "/transcoder /close" ends the transcoder, which leaves the configuration file as it found it;
+libvlc writes nothing on the terminal of a run that did not ask for it."""
 import json
 import os
 import shutil
@@ -13,8 +15,8 @@ import threading
 import time
 import unittest
 
-from corvane_harness import (WINDOWS, Proxy, check_private_network, free_tcp_port, hand_off, require_program,
-                             settings_text)
+from corvane_harness import (WINDOWS, Proxy, check_private_network, exchange, free_tcp_port, hand_off,
+                             require_program, settings_text)
 
 GROUP, GROUP_PORT = "239.255.61.1", 5061
 SOURCE_WIDTH = 640
@@ -142,6 +144,7 @@ class TranscoderCase(unittest.TestCase):
             with open(cls.config_file(), "wb") as file:
                 file.write(cls.CONFIG)
         cls.addClassCleanup(cls.end_programs)
+        # The proxy's console carries its own lines only: the transcoder it starts has none of its own.
         cls.proxy.start("/user", "/cons")
         cls.proxy.wait_listening(cls.port)
 
@@ -162,8 +165,22 @@ class TranscoderCase(unittest.TestCase):
     def hand_off(self, path):
         return hand_off(self.proxy, self.port, path)
 
-    def receive_stream(self, port, seconds):
-        """What the transcoder's HTTP output sends in the given time, waiting for it to listen first."""
+    def transcoder_status(self):
+        """The transcoder's lines as "/status/transcoder" shows them."""
+        reply = exchange(self.port, b"GET /status/transcoder HTTP/1.0\r\n\r\n")
+        head, _, body = reply.partition(b"\r\n\r\n")
+        self.assertTrue(head.startswith(b"HTTP/1.0 200 "), head)
+        return body.decode("latin-1")
+
+    def assert_quiet_terminal(self):
+        """Nothing of libvlc's reached the terminal of the run (the transcoder inherits it)."""
+        self.assertEqual(self.proxy.errors, b"")
+        self.assertFalse([line for line in self.proxy.lines if "libvlc" in line or "TRANSCODER" in line],
+                         self.proxy.describe())
+
+    def receive_stream(self, port, seconds, ends=None):
+        """What the transcoder's HTTP output sends in the given time, waiting for it to listen first; ends, when
+        given, is told whether the server ended the stream before that time."""
         deadline = time.monotonic() + 15
         while True:
             try:
@@ -183,16 +200,23 @@ class TranscoderCase(unittest.TestCase):
                 except socket.timeout:
                     continue
                 if not chunk:
+                    if ends is not None:
+                        ends.append(time.monotonic() - (end - seconds))
                     break
                 data += chunk
         return data
 
     def close_transcoder(self):
-        self.assertEqual(window_exchange("CorvaneVlcWndClass", b"C"), b"")
+        """"/transcoder /close" from a prompt, as the panel's output advises."""
+        closing = subprocess.run([self.proxy.exe, "/transcoder", "/close"], capture_output=True, timeout=60)
+        self.assertEqual(closing.returncode, 0, closing)
+        self.assertEqual(closing.stdout, b"Transcoder closed\r\n")
+        # Its window is gone; the process itself may take a moment more to end.
         deadline = time.monotonic() + 15
         while transcoder_pids(self.proxy.exe) and time.monotonic() < deadline:
             time.sleep(0.1)
-        self.assertEqual(transcoder_pids(self.proxy.exe), [])
+        pids = transcoder_pids(self.proxy.exe)
+        self.assertEqual(pids, [], [open("/proc/%d/cmdline" % pid, "rb").read() for pid in pids])
 
     def probe(self, data):
         """The streams ffprobe finds in an HTTP reply's body, as (codec type, codec name, width)."""
@@ -209,10 +233,10 @@ class TranscoderCase(unittest.TestCase):
 
 
 class TranscoderTest(TranscoderCase):
-    PROFILE = "mux=nosuchmuxer"
+    PROFILE = "mux=ts,vcodec=nonsense"
 
     def test_a_refused_profile_then_a_stream_that_ffprobe_reads_then_the_close(self):
-        # A muxer libvlc does not know: the hand-off still redirects, the stream gives nothing, the process stays.
+        # An encoder libvlc does not know: the hand-off still redirects, the refusal is said where the user looks.
         reply, location, messages = self.hand_off("/udp/%s:%d" % (GROUP, GROUP_PORT))
         self.assertTrue(reply.startswith(b"HTTP/1.0 302 "), reply)
         self.assertEqual(location, "http://127.0.0.1:%d/" % (self.port + 1))
@@ -223,6 +247,17 @@ class TranscoderTest(TranscoderCase):
         self.assertEqual(len(transcoder_pids(self.proxy.exe)), 1)
         self.assertEqual(window_exchange("CorvaneVlcWndClass", b"G"),
                          b"%s;%d;%d;127.0.0.1;" % (GROUP.encode(), GROUP_PORT, self.port + 1))
+        self.receive_stream(self.port + 1, 2)
+        deadline = time.monotonic() + 15
+        while "Profile refused by libvlc: " not in self.transcoder_status() and time.monotonic() < deadline:
+            time.sleep(0.2)
+        status = self.transcoder_status()
+        self.assertIn("TRANSCODER message : Request %s;%d;%d;127.0.0.1;" % (GROUP, GROUP_PORT, self.port + 1), status)
+        self.assertIn("TRANSCODER message : Profile refused by libvlc: cannot find video encoder", status)
+        panel = subprocess.run([self.proxy.exe], capture_output=True, timeout=60, env=dict(os.environ, LANG="C"))
+        self.assertIn("Кодируется поток udp://@%s:%d" % (GROUP, GROUP_PORT), panel.stdout.decode())
+        self.assertIn(" - profile refused\r\n", panel.stdout.decode())
+        self.assertIn("To stop the transcoder: corvane /transcoder /close\r\n", panel.stdout.decode())
 
         # The profile is read for every request: the next one replaces the stream with a working one.
         with open(self.proxy.settings_file, "wb") as file:
@@ -232,31 +267,51 @@ class TranscoderTest(TranscoderCase):
         self.assertNotIn("] Transcoder not running, starting", messages)
         self.assertEqual(self.probe(self.receive_stream(self.port + 1, 8)),
                          [("audio", "mp2", None), ("video", "mpeg2video", SOURCE_WIDTH // 2)])
+        panel = subprocess.run([self.proxy.exe], capture_output=True, timeout=60, env=dict(os.environ, LANG="C"))
+        self.assertNotIn("profile refused", panel.stdout.decode())
 
-        # The tuner group: handed over as well, and the viewer gets tens, then units.
+        # Linux has no tuner input: the 400, one line, and the transcoder is not handed anything.
         viewer = ViewerStandIn()
         self.addCleanup(viewer.close)
-        _, _, messages = self.hand_off("/udp/tv:42")
-        self.assertIn("] Switch Fly2000TV to ch.42", messages)
-        deadline = time.monotonic() + 5
-        while len(viewer.messages) < 2 and time.monotonic() < deadline:
-            time.sleep(0.05)
-        self.assertEqual(viewer.messages, [1358, 1356])
-        # Channel 0 is one of the tuner's channels too.
-        _, _, messages = self.hand_off("/udp/tv:0")
-        self.assertIn("] Switch Fly2000TV to ch.0", messages)
-        deadline = time.monotonic() + 5
-        while len(viewer.messages) < 4 and time.monotonic() < deadline:
-            time.sleep(0.05)
-        self.assertEqual(viewer.messages, [1358, 1356, 1354, 1354])
+        reply, location, messages = self.hand_off("/udp/tv:42")
+        self.assertTrue(reply.startswith(b"HTTP/1.0 400 "), reply)
+        self.assertIsNone(location)
+        self.assertIn("] Error - no TV tuner input on this system, request refused", messages)
+        self.assertNotIn("] Transcoder running", messages)
+        self.assertEqual(viewer.messages, [])
 
         # The close ends the process, and the configuration file libvlc was given does not stay behind.
         self.close_transcoder()
         self.assertFalse(os.path.exists(self.config_file()))
+        self.assert_quiet_terminal()
 
-    def test_the_tuner_switch_without_a_viewer_says_so(self):
-        _, _, messages = self.hand_off("/udp/tv:7")
-        self.assertIn("] Error, Fly2000TV not found", messages)
+
+class SecondViewerTest(TranscoderCase):
+    """A second viewer of the channel being transcoded joins the stream the first one watches."""
+    PROFILE = RE_ENCODING_PROFILE
+
+    def test_the_first_viewer_plays_on_when_the_second_arrives(self):
+        _, location, _ = self.hand_off("/udp/%s:%d" % (GROUP, GROUP_PORT))
+        self.assertEqual(location, "http://127.0.0.1:%d/" % (self.port + 1))
+        first, ends = {}, []
+        reader = threading.Thread(target=lambda: first.update(data=self.receive_stream(self.port + 1, 20, ends)))
+        reader.start()
+        time.sleep(10)
+        before = self.transcoder_status()
+        reply, location, _ = self.hand_off("/udp/%s:%d" % (GROUP, GROUP_PORT))
+        self.assertTrue(reply.startswith(b"HTTP/1.0 302 "), reply)
+        second = self.receive_stream(self.port + 1, 8)
+        reader.join()
+        # The first viewer's stream ran the whole 20 s: a restart would have ended it when the second one came.
+        self.assertEqual(ends, [])
+        self.assertEqual(self.probe(first["data"]),
+                         [("audio", "mp2", None), ("video", "mpeg2video", SOURCE_WIDTH // 2)])
+        self.assertEqual(self.probe(second), [("audio", "mp2", None), ("video", "mpeg2video", SOURCE_WIDTH // 2)])
+        since = self.transcoder_status()[len(before):]
+        self.assertIn("Same stream asked for again, left running: ", since)
+        self.assertNotIn("TRANSCODER message : Request ", since)
+        self.close_transcoder()
+        self.assert_quiet_terminal()
 
 
 class PassThroughTest(TranscoderCase):
@@ -275,8 +330,10 @@ class PassThroughTest(TranscoderCase):
         while window_exchange("CorvaneVlcWndClass", b"G") != b"" and time.monotonic() < deadline:
             time.sleep(0.5)
         self.assertEqual(window_exchange("CorvaneVlcWndClass", b"G"), b"")
-        self.assertTrue(any("Nobody watches port %d, stream stopped" % (self.port + 1) in line
-                            for line in self.proxy.lines), self.proxy.describe())
+        self.assertIn("Nobody watches port %d, stream stopped" % (self.port + 1), self.transcoder_status())
+        # The stopped stream leaves nothing listening on its port.
+        with self.assertRaises(ConnectionRefusedError):
+            socket.create_connection(("127.0.0.1", self.port + 1), timeout=5).close()
 
         self.close_transcoder()
         with open(self.config_file(), "rb") as file:

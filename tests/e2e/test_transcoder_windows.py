@@ -14,7 +14,8 @@ import threading
 import time
 import unittest
 
-from corvane_harness import SLOW, WINDOWS, WINE, Proxy, free_tcp_port, hand_off, require_program, settings_text
+from corvane_harness import (SLOW, WINDOWS, WINE, Proxy, exchange, free_tcp_port, hand_off, require_program,
+                             settings_text)
 
 TOOL = os.environ.get("CORVANE_WINDOW_TOOL", "")
 STAND_IN = os.environ.get("CORVANE_STAND_IN_VLC", "")
@@ -80,7 +81,7 @@ class TranscoderWindowsTest(unittest.TestCase):
         self.addCleanup(watcher.close)
         accepted, _ = watched.accept()
         self.addCleanup(accepted.close)
-        self.proxy = Proxy(settings_text(port=self.port, transcoder="1", profile="mux=ts"))
+        self.proxy = Proxy(settings_text(port=self.port, transcoder="1", profile="mux=ts,vcodec=nonsense"))
         self.addCleanup(self.proxy.remove)
         for name in ("libvlc.dll", "libvlccore.dll"):
             shutil.copy(os.path.join(STAND_IN, name), self.proxy.folder)
@@ -131,16 +132,28 @@ class TranscoderWindowsTest(unittest.TestCase):
 
         # The set-text returned only after the transcoder had started the stream: the stand-in has the play.
         calls = self.recorded()
-        self.assertTrue(calls and calls[0].startswith("libvlc_new --plugin-path="), calls[:3])
+        # A libvlc from 2.0 on finds its plugins itself, and hands its messages to the transcoder's log.
+        self.assertTrue(calls and calls[0].startswith("libvlc_new --config="), calls[:3])
+        self.assertIn("libvlc_log_set i1", calls)
         sources = [i for i, call in enumerate(calls)
                    if call.startswith("libvlc_media_new_location ") and call.endswith(" udp://@%s:%d" % (GROUP,
                                                                                                       GROUP_PORT))]
         self.assertTrue(sources, calls)
         started = calls[sources[-1]:]
-        sout = ":sout=#duplicate{dst=std{access=http,dst=:%d,mux=ts}}" % (self.port + 1)
+        sout = ":sout=#transcode{vcodec=nonsense}:duplicate{dst=std{access=http,dst=:%d,mux=ts}}" % (self.port + 1)
         self.assertTrue(any(call.startswith("libvlc_media_add_option ") and call.endswith(" " + sout)
                             for call in started), started)
         self.assertTrue(any(call.startswith("libvlc_media_player_play ") for call in started), started)
+        # The stand-in refused the encoder, as libvlc does: the transcoder's log says so, on the status page too.
+        reply = exchange(self.port, b"GET /status/transcoder HTTP/1.0\r\n\r\n")
+        self.assertIn(b"TRANSCODER message : Profile refused by libvlc: cannot find video encoder (module:any "
+                      b"fourcc:nons)", reply)
+
+        # The same stream asked for again is left running: no new media, the field unchanged.
+        calls_before = len(self.recorded())
+        reply, _, _ = hand_off(self.proxy, self.port, "/udp/%s:%d" % (GROUP, GROUP_PORT))
+        self.assertTrue(reply.startswith(b"HTTP/1.0 302 "), reply)
+        self.assertFalse([call for call in self.recorded()[calls_before:] if call.startswith("libvlc_media_new")])
 
         # The tuner group: the viewer's window gets tens, then units.
         self.assertEqual(self.tool.command("viewer"), "ready")
@@ -162,6 +175,23 @@ class TranscoderWindowsTest(unittest.TestCase):
         calls = self.recorded()
         self.assertEqual(calls[-2:], ["libvlc_log_close l1", "libvlc_release i1"])
         self.assertFalse(os.path.exists(os.path.join(self.proxy.folder, "corvane.Vlc.ini")))
+
+    def test_a_player_that_cannot_be_made_leaves_no_window(self):
+        # A libvlc that lacks an entry: while its message waits for a click, no window takes requests for a
+        # transcoder without a player, and the client gets the 400 at once.
+        incomplete = os.path.join(os.path.dirname(STAND_IN), "stand-in-incomplete", "libvlc.dll")
+        shutil.copy(incomplete, os.path.join(self.proxy.folder, "libvlc.dll"))
+        reply, location, messages = hand_off(self.proxy, self.port, "/udp/%s:%d" % (GROUP, GROUP_PORT))
+        self.assertTrue(reply.startswith(b"HTTP/1.0 400 "), reply)
+        self.assertIsNone(location)
+        self.assertIn("] Error - transcoder not running, redirect not sent", messages)
+        self.assertEqual(self.tool.command("text " + TRANSCODER_CLASS), "missing")
+        # Once the message (a dialog, where there is a desktop) is closed, the transcoder ends.
+        deadline = time.monotonic() + 30 * SLOW
+        while self.tool.command("processes corvane.exe") != "processes 1" and time.monotonic() < deadline:
+            self.tool.command("close #32770")
+            time.sleep(0.5)
+        self.assertEqual(self.tool.command("processes corvane.exe"), "processes 1")
 
 
 if __name__ == "__main__":

@@ -74,6 +74,7 @@ class ControlPanelTest : public ::testing::Test {
       return transcoderRuns_;
     };
     operations.transcoder.close = [this] { calls_.push_back("close"); };
+    operations.transcoder.refusal = [this] { return transcoderRefusal_; };
     return operations;
   }
 
@@ -98,6 +99,7 @@ class ControlPanelTest : public ::testing::Test {
   bool removeRefused_ = false;
   bool transcoderRuns_ = false;
   std::string transcoderRequest_;
+  std::string transcoderRefusal_;
   std::vector<std::string> calls_;
 };
 
@@ -176,10 +178,13 @@ TEST_F(ControlPanelTest, PrintedStatesComeFromTheOperations) {
   service_ = {true, kServicePaused};
   transcoderRuns_ = true;
   transcoderRequest_ = "239.1.2.3;1234;7782;0.0.0.0;";
+  transcoderRefusal_ = "cannot find video encoder (module:any fourcc:nons)";
   Output output;
   EXPECT_EQ(Run({}, Recording(), &output), 0);
+  // A refused profile is said on the transcoder's line, and the running transcoder comes with how to stop it.
   const std::string states =
-      "\r\nApplication is not running\r\nСервис приостановлен\r\nКодируется поток udp://@239.1.2.3:1234\r\n";
+      "\r\nApplication is not running\r\nСервис приостановлен\r\nКодируется поток udp://@239.1.2.3:1234 - profile "
+      "refused\r\nTo stop the transcoder: corvane /transcoder /close\r\n";
   ASSERT_GE(output.out.size(), states.size());
   EXPECT_EQ(output.out.substr(output.out.size() - states.size()), states);
   EXPECT_EQ(output.out.rfind("Usage examples\r\n", 0), 0u);

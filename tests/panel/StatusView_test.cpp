@@ -123,6 +123,15 @@ TEST(StatusView, TranscoderButtons) {
   EXPECT_TRUE(view.transcoderStopVisible);
   EXPECT_TRUE(view.transcoderControlsEnabled);
   EXPECT_EQ(view.transcoderLabel, "Транскодер запущен");
+
+  // A refused profile is said on the line of the stream it was refused for, in the panel's language.
+  inputs.transcoderRefusal = "cannot find video encoder";
+  EXPECT_EQ(NextStatusView(view, inputs, PanelLanguage::English).transcoderLabel, "Транскодер запущен");
+  inputs.transcoderRequest = "239.1.2.3;1234;7782;0.0.0.0;";
+  EXPECT_EQ(NextStatusView(view, inputs, PanelLanguage::English).transcoderLabel,
+            "Кодируется поток udp://@239.1.2.3:1234 - profile refused");
+  EXPECT_EQ(NextStatusView(view, inputs, PanelLanguage::Russian).transcoderLabel,
+            "Кодируется поток udp://@239.1.2.3:1234 - профиль отклонён");
 }
 
 TEST(StatusView, OnlyDifferencesAreWritten) {

@@ -15,12 +15,13 @@ namespace {
 // A window run on a thread of its own, as the owner process runs it, recording what reaches it.
 class OwnedWindow {
  public:
-  OwnedWindow(const std::string& className, const std::string& title, unsigned timerMilliseconds) {
-    thread_ = std::thread([this, className, title, timerMilliseconds] {
+  OwnedWindow(const std::string& className, const std::string& title, unsigned timerMilliseconds,
+              unsigned textPause = 200) {
+    thread_ = std::thread([this, className, title, timerMilliseconds, textPause] {
       platform::MessageWindowHandlers handlers;
-      handlers.onTextChanged = [this](const std::string& text) {
+      handlers.onTextChanged = [this, textPause](const std::string& text) {
         // Slow on purpose: the sender must still be waiting when this ends.
-        platform::SleepMilliseconds(200);
+        platform::SleepMilliseconds(textPause);
         std::lock_guard<std::mutex> lock(mutex_);
         texts_.push_back(text);
       };
@@ -77,7 +78,7 @@ TEST(MessageWindowTest, SendersFindTheWindowSetAndReadItsTextPostMessagesAndClos
   ASSERT_TRUE(platform::SendWindowText(window, "239.1.2.3;1234;7782;;"));
   EXPECT_EQ(owner.Texts(), std::vector<std::string>{"239.1.2.3;1234;7782;;"});
   std::string text;
-  ASSERT_TRUE(platform::ReadWindowText(window, text));
+  ASSERT_TRUE(platform::ReadWindowText(window, text, 5000));
   EXPECT_EQ(text, "239.1.2.3;1234;7782;;");
 
   EXPECT_TRUE(platform::PostWindowMessage(window, 1354));
@@ -102,12 +103,31 @@ TEST(MessageWindowTest, OneWindowPerClassAndTheTimerTicks) {
   EXPECT_TRUE(platform::PostWindowClose(window));
 }
 
+// The panel's refresh must never hang on an owner busy in a handler (libvlc starting): the window is still found,
+// and a read with a limit gives up instead of waiting for the handler's end.
+TEST(MessageWindowTest, AReaderWithALimitGivesUpOnABusyOwner) {
+  const std::string className = FreshMutexName() + "Class";
+  OwnedWindow owner(className, "Busy", 0, 3000);
+  ASSERT_TRUE(owner.Created());
+  const platform::WindowRef window = platform::FindMessageWindow(className, std::string());
+  ASSERT_TRUE(window.Found());
+  std::thread sender([window] { platform::SendWindowText(window, "x;"); });
+  platform::SleepMilliseconds(500);
+  EXPECT_TRUE(platform::FindMessageWindow(className, std::string()).Found());
+  std::string text = "unchanged";
+  EXPECT_FALSE(platform::ReadWindowText(window, text, 100));
+  sender.join();
+  ASSERT_TRUE(platform::ReadWindowText(window, text, 5000));
+  EXPECT_EQ(text, "x;");
+  EXPECT_TRUE(platform::PostWindowClose(window));
+}
+
 TEST(MessageWindowTest, AWindowThatIsGoneTakesNothing) {
   const platform::WindowRef none = platform::FindMessageWindow(FreshMutexName() + "Class", std::string());
   EXPECT_FALSE(none.Found());
   std::string text;
   EXPECT_FALSE(platform::SendWindowText(none, "x;"));
-  EXPECT_FALSE(platform::ReadWindowText(none, text));
+  EXPECT_FALSE(platform::ReadWindowText(none, text, 1000));
   EXPECT_FALSE(platform::PostWindowMessage(none, 1354));
   EXPECT_FALSE(platform::PostWindowClose(none));
 }

@@ -53,6 +53,7 @@ TEST(Decision, PathsFirstMatchWins) {
   EXPECT_EQ(ActionOf("GET / HTTP/1.0"), RequestAction::RootRedirect);
   EXPECT_EQ(ActionOf("GET /status HTTP/1.0"), RequestAction::StatusPage);
   EXPECT_EQ(ActionOf("GET /udp/ HTTP/1.0"), RequestAction::StatusPage);
+  EXPECT_EQ(ActionOf("GET /status/transcoder HTTP/1.0"), RequestAction::TranscoderStatus);
   EXPECT_EQ(ActionOf("GET /html/a.png HTTP/1.0"), RequestAction::StaticFile);
   EXPECT_EQ(Decide("GET /html/a.png HTTP/1.0").path, "/html/a.png");
   EXPECT_EQ(ActionOf("GET /html/a.png HTTP/1.0", false), RequestAction::NotFound);

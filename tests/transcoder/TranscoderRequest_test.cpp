@@ -92,8 +92,9 @@ TEST(TranscoderOutputChain, ProfilesOfThePresetList) {
       {"mux=ts,vcodec=mp2v,vb=2048,scale=0.5,acodec=mpga,ab=192,channels=2",
        "#transcode{vcodec=mp2v,vb=2048,scale=0.5,acodec=mpga,ab=192,channels=2}:"
        "duplicate{dst=std{access=http,dst=:7782,mux=ts}}"},
-      {"", "#duplicate{dst=std{access=http,dst=:7782,mux=asf}}"},
-      {"vcodec=wmv2,vb=256", "#transcode{vcodec=wmv2,vb=256}:duplicate{dst=std{access=http,dst=:7782,mux=asf}}"},
+      // Without a "mux=" entry every player can read the stream: a transport stream.
+      {"", "#duplicate{dst=std{access=http,dst=:7782,mux=ts}}"},
+      {"vcodec=wmv2,vb=256", "#transcode{vcodec=wmv2,vb=256}:duplicate{dst=std{access=http,dst=:7782,mux=ts}}"},
   };
   for (const ChainRow& row : rows) EXPECT_EQ(TranscoderOutputChain(row.profile, "7782"), row.chain) << row.profile;
 }

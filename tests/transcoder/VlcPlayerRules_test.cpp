@@ -12,8 +12,8 @@ using Texts = std::vector<std::string>;
 
 TEST(VlcInstanceArguments, EachLevelHasItsList) {
   EXPECT_EQ(VlcInstanceArguments(12, "--plugin-path=C:\\VLC\\plugins", "C:\\VLC\\", "C:\\P\\corvane.Vlc.ini", ""),
-            (Texts{"--plugin-path=C:\\VLC\\plugins", "--config=C:\\P\\corvane.Vlc.ini", "--no-osd",
-                   "--no-media-library", "--no-video-title-show"}));
+            (Texts{"--config=C:\\P\\corvane.Vlc.ini", "--no-osd", "--no-media-library", "--no-video-title-show",
+                   "--quiet"}));
   EXPECT_EQ(VlcInstanceArguments(11, "--plugin-path=..\\plugins", "C:\\VLC\\", "c.ini", "verbose=2,no-audio"),
             (Texts{"--plugin-path=..\\plugins", "--config=c.ini", "--no-osd", "--no-media-library",
                    "--no-video-title-show", "--verbose=2", "--no-audio"}));

@@ -4,6 +4,8 @@
 
 #include <set>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/ChildProcess_posix.h"
 #include "transcoder/StandInPlayer.h"
@@ -17,6 +19,7 @@ enum : int {
   kWrongWithInterface,
   kWrongWithoutInterface,
   kLeftAfterStop,
+  kConfigurationGone,
 };
 
 constexpr const char* kGroup = "239.78.0.1";
@@ -61,6 +64,28 @@ TEST_F(OwnMembershipTest, LevelTwelveJoinsOnTheInterfaceAndLevelElevenLeavesItTo
     if (result == test_support::kChildCannotRun) GTEST_SKIP() << "no private network namespace with tun devices here";
     EXPECT_EQ(result, kPassed) << row.standIn;
   }
+}
+
+// A configuration file that is there but cannot be read is the user's all the same: the player's end keeps it.
+// Root reads every file, so the player runs as another user, in a folder that lets him delete anything in it.
+TEST_F(StandInPlayerTest, AConfigurationFileThatCannotBeReadIsKept) {
+  Install("vlc3");
+  ASSERT_TRUE(platform::WriteWholeFile(config_, "[core]\nvolume-step=12\n"));
+  ASSERT_EQ(chmod(config_.c_str(), 0), 0);
+  ASSERT_EQ(chmod(temp_.Path("").c_str(), 0777), 0);
+  const int result = test_support::ExitCodeOfChild([&] {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return test_support::kChildCannotRun;
+    {
+      TVLCPlugin player(0, config_, "", *binding_);
+      if (player.GetState() == -1) return static_cast<int>(kNotCreated);
+    }
+    return platform::GetFileKind(config_) == platform::FileKind::File ? static_cast<int>(kPassed)
+                                                                        : static_cast<int>(kConfigurationGone);
+  });
+  if (result == test_support::kChildCannotRun) GTEST_SKIP() << "no other user to run as";
+  EXPECT_EQ(result, kPassed);
+  ASSERT_EQ(chmod(config_.c_str(), 0600), 0);
+  EXPECT_EQ(Contents(config_), "[core]\nvolume-step=12\n");
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ std::string Answer(const std::string& command, const std::string& argument, View
   if (command == "text") {
     const platform::WindowRef window = platform::FindMessageWindow(argument, std::string());
     std::string text;
-    return window.Found() && platform::ReadWindowText(window, text) ? "found " + text : "missing";
+    return window.Found() && platform::ReadWindowText(window, text, 30000) ? "found " + text : "missing";
   }
   if (command == "close") {
     const platform::WindowRef window = platform::FindMessageWindow(argument, std::string());

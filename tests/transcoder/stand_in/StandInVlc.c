@@ -313,8 +313,41 @@ EXPORT void libvlc_media_release(void* media) {
   Release(media);
 }
 
+#if STAND_IN_GENERATION >= 12
+/* libvlc's log callback: the stand-in hands one message over when an output chain asks for the encoder "nonsense",
+   from the module that would refuse it (the context is the module's name). */
+typedef void (*StandInLogCallback)(void* data, int level, const void* context, const char* format, va_list args);
+static StandInLogCallback logCallback;
+static void* logData;
+
+EXPORT void libvlc_log_set(void* instance, StandInLogCallback callback, void* data) {
+  Record("libvlc_log_set %s", Label(instance));
+  logCallback = callback;
+  logData = data;
+}
+
+EXPORT void libvlc_log_get_context(const void* context, const char** module, const char** file, unsigned* line) {
+  if (module != NULL) *module = (const char*)context;
+  if (file != NULL) *file = NULL;
+  if (line != NULL) *line = 0;
+}
+
+static void Say(int level, const char* module, const char* format, ...) {
+  if (logCallback == NULL) return;
+  va_list arguments;
+  va_start(arguments, format);
+  logCallback(logData, level, module, format, arguments);
+  va_end(arguments);
+}
+#endif
+
 EXPORT void libvlc_media_add_option(void* media, const char* option) {
   Record("libvlc_media_add_option %s %s", Label(media), option);
+#if STAND_IN_GENERATION >= 12
+  if (strncmp(option, ":sout=", 6) == 0 && strstr(option, "vcodec=nonsense") != NULL) {
+    Say(4, "stream_out_transcode", "cannot find video encoder (module:any fourcc:%s)", "nons");
+  }
+#endif
 }
 
 EXPORT void* libvlc_media_player_new(void* instance) {

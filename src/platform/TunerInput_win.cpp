@@ -1,0 +1,7 @@
+#include "platform/TunerInput.h"
+
+namespace platform {
+
+bool HasTunerCaptureInput() { return true; }
+
+}  // namespace platform
