@@ -75,25 +75,6 @@ std::string CheckMulticastInterface(const std::string& text, PanelLanguage langu
 
 }  // namespace
 
-bool IsDottedAddress(const std::string& text) {
-  int parts = 0;
-  std::size_t position = 0;
-  while (true) {
-    std::size_t digits = 0;
-    int value = 0;
-    while (position + digits < text.size() && text[position + digits] >= '0' && text[position + digits] <= '9') {
-      value = value * 10 + (text[position + digits] - '0');
-      if (++digits > 3) return false;
-    }
-    if (digits == 0 || value > 255) return false;
-    position += digits;
-    ++parts;
-    if (position == text.size()) return parts == 4;
-    if (text[position] != '.' || parts == 4) return false;
-    ++position;
-  }
-}
-
 std::string CheckPanelFields(const PanelFields& fields, PanelLanguage language) {
   if (!IsPortText(fields.httpPort)) return Message(kPortMessage, fields.httpPort, false, language);
   return CheckMulticastInterface(fields.multicastInterface, language);

@@ -3,11 +3,9 @@
 // refused with a message, and the file and the controls stay as they were.
 #include <string>
 
+#include "netutil/InterfaceSelect.h"
 #include "panel/PanelFields.h"
 #include "panel/PanelLanguage.h"
-
-// Four decimal numbers from 0 to 255 separated by dots, nothing else.
-bool IsDottedAddress(const std::string& text);
 
 // The message that says what is wrong, empty when the fields may be saved. The port must be a number
 // from 1 to 65535; the multicast interface an address, or a ","-separated list of addresses and

@@ -55,13 +55,16 @@ std::string StaticFolderFor(const std::string& programPath) { return ReplaceExte
 
 std::string StaticFolder() { return StaticFolderFor(platform::ProgramPath()); }
 
-std::string RootRedirectLocation(const std::string& host, const std::string& hostPort, const std::string& arrivedAt,
-                                 bool site) {
+std::string ClientSideAuthority(const std::string& host, const std::string& hostPort, const std::string& arrivedAt) {
   // A request that names no host (HTTP/1.0 needs no "Host:" header) would get "http://:/status", which
   // leads nowhere. The address and port the connection arrived on reach this proxy from the client's
-  // side of the network, so the redirect uses those instead.
-  const std::string authority = host.empty() ? arrivedAt : host + ":" + hostPort;
-  return "http://" + authority + (site ? "/html/" : "/status");
+  // side of the network, so the addresses given to it use those instead.
+  return host.empty() ? arrivedAt : host + ":" + hostPort;
+}
+
+std::string RootRedirectLocation(const std::string& host, const std::string& hostPort, const std::string& arrivedAt,
+                                 bool site) {
+  return "http://" + ClientSideAuthority(host, hostPort, arrivedAt) + (site ? "/html/" : "/status");
 }
 
 void SendRootRedirect(ClientThread& client, const std::string& host, const std::string& hostPort) {
