@@ -1,0 +1,216 @@
+"""Operator-style channels: RTP streams under /rtp/, source-specific groups, and the user's playlist."""
+import os
+import shutil
+import socket
+import struct
+import subprocess
+import time
+import unittest
+
+from corvane_harness import (REPLY_400, REPLY_404, SIGNATURE, SLOW, STREAM_HEADER, WINDOWS, Client, MulticastSender,
+                             Proxy, StreamCheck, check_private_network, datagram, exchange, free_tcp_port,
+                             require_program, settings_text)
+
+TS_PACKET = 188
+RTP_HEADER = 12
+
+
+def setUpModule():
+    require_program()
+    check_private_network()
+
+
+def rtp_packet(sequence, payload, csrc=0, extension=b"", padding=0, ssrc=0x1234):
+    """An RTP packet around payload, with csrc CSRC entries, a header extension and padding as asked."""
+    first = 0x80 | (0x20 if padding else 0) | (0x10 if extension else 0) | csrc
+    head = struct.pack(">BBHII", first, 33, sequence & 0xFFFF, sequence * 3600, ssrc) + b"\0\0\0\1" * csrc
+    if extension:
+        head += struct.pack(">HH", 0xBEDE, len(extension) // 4) + extension
+    tail = b"\0" * (padding - 1) + bytes([padding]) if padding else b""
+    return head + payload + tail
+
+
+def continuity_errors(body):
+    """Continuity counter breaks of a transport stream, per packet identifier."""
+    last = {}
+    errors = 0
+    for start in range(0, len(body) - TS_PACKET + 1, TS_PACKET):
+        packet = body[start:start + TS_PACKET]
+        pid = ((packet[1] & 0x1F) << 8) | packet[2]
+        has_payload = packet[3] & 0x10
+        discontinuity = packet[3] & 0x20 and packet[4] > 0 and packet[5] & 0x80
+        counter = packet[3] & 0x0F
+        if pid == 0x1FFF or not has_payload:
+            continue
+        if pid in last and not discontinuity and counter not in (last[pid], (last[pid] + 1) & 0x0F):
+            errors += 1
+        last[pid] = counter
+    return errors
+
+
+class RtpTest(unittest.TestCase):
+    """One proxy for the whole class; every test uses groups of its own."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.port = free_tcp_port()
+        cls.proxy = Proxy(settings_text(port=cls.port)).start("/user", "/cons")
+        cls.proxy.wait_listening(cls.port)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.proxy.remove()
+
+    def open_stream(self, path):
+        start = len(self.proxy.messages())
+        client = Client(self.port)
+        self.addCleanup(client.close)
+        client.send(b"GET %s HTTP/1.0\r\n\r\n" % path.encode())
+        index, handle = self.proxy.wait_request("GET %s HTTP/1.0\r" % path, start=start)
+        self.assertEqual(client.receive_exactly(len(STREAM_HEADER)), STREAM_HEADER)
+        return client, index, handle
+
+    def read_body(self, client, size):
+        body = b""
+        while len(body) < size:
+            data = client.receive_some(10)
+            self.assertTrue(data, "the stream ended or stalled after %d bytes" % len(body))
+            body += data
+        return body
+
+    def test_ffmpeg_rtp_source_is_plain_transport_stream_under_rtp_and_untouched_under_udp(self):
+        if shutil.which("ffmpeg") is None:
+            self.skipTest("ffmpeg is not installed")
+        group, port = "239.255.20.1", 5020
+        source = subprocess.Popen(
+            ["ffmpeg", "-nostdin", "-loglevel", "error", "-re",
+             "-f", "lavfi", "-i", "testsrc=size=320x240:rate=25",
+             "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000",
+             "-c:v", "mpeg2video", "-b:v", "1M", "-c:a", "mp2", "-f", "rtp_mpegts",
+             "rtp://%s:%d?ttl=1&localaddr=127.0.0.1&pkt_size=1328" % (group, port)],
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
+        self.addCleanup(source.wait)
+        self.addCleanup(source.kill)
+        rtp, rtp_index, rtp_handle = self.open_stream("/rtp/%s:%d" % (group, port))
+        udp, _, _ = self.open_stream("/udp/%s:%d" % (group, port))
+        body = self.read_body(rtp, TS_PACKET * 7 * 400)
+        raw = self.read_body(udp, (RTP_HEADER + TS_PACKET * 7) * 100)
+        # A sync byte every 188 bytes from the first byte on: nothing of the RTP headers is left.
+        misplaced = [offset for offset in range(0, len(body), TS_PACKET) if body[offset] != 0x47]
+        self.assertEqual(misplaced, [])
+        self.assertEqual(continuity_errors(body), 0)
+        # The same source under /udp/ still gets every datagram whole, its RTP header included.
+        size = RTP_HEADER + TS_PACKET * 7
+        sequences = []
+        for offset in range(0, len(raw) - size + 1, size):
+            self.assertEqual(raw[offset] & 0xC0, 0x80)
+            self.assertEqual(raw[offset + RTP_HEADER], 0x47)
+            sequences.append(struct.unpack(">H", raw[offset + 2:offset + 4])[0])
+        self.assertEqual(sequences, [(sequences[0] + i) & 0xFFFF for i in range(len(sequences))])
+        rtp.close()
+        messages = self.proxy.wait_connection_end(rtp_handle, rtp_index)
+        self.assertEqual(messages[1], "] Source: %s:%d" % (group, port))
+        self.assertNotIn("] Dropping datagrams that are not RTP", messages)
+
+    def test_header_forms_order_repeats_and_foreign_datagrams(self):
+        group, port, tag = "239.255.21.1", 5021, 21
+        client, index, handle = self.open_stream("/rtp://@%s%%3A%d" % (group, port))
+        sender = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        self.addCleanup(sender.close)
+        sender.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_IF, socket.inet_aton("127.0.0.1"))
+        sender.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_TTL, 1)
+        forms = [dict(), dict(csrc=2), dict(extension=b"12345678"), dict(padding=4),
+                 dict(csrc=1, extension=b"abcd", padding=1)]
+        # Sequence numbers wrap round in the middle; every fifth pair comes swapped, some come twice, and a
+        # datagram that is no RTP comes now and then.
+        first = 0xFFFF - 20
+        order = []
+        for number in range(60):
+            order.append(number)
+            if number % 5 == 4:
+                order[-2], order[-1] = order[-1], order[-2]
+            if number % 7 == 3:
+                order.append(number)
+        for position, number in enumerate(order):
+            packet = rtp_packet(first + number, datagram(tag, number), **forms[number % len(forms)])
+            sender.sendto(packet, (group, port))
+            if position % 10 == 9:
+                sender.sendto(datagram(tag, 1000 + position), (group, port))
+            time.sleep(0.002)
+        stream = StreamCheck(client, tag).read_until(59)
+        self.assertEqual(stream.problems, [])
+        self.assertEqual((stream.first, stream.count), (0, 60))
+        client.close()
+        # The relay sees the client gone at its next send.
+        number = 60
+        while "] Connection closed, thread terminated" not in self.proxy.connection_messages(handle, index):
+            self.assertLess(number, 1000)
+            sender.sendto(rtp_packet(first + number, datagram(tag, number)), (group, port))
+            number += 1
+            time.sleep(0.01)
+        messages = self.proxy.connection_messages(handle, index)
+        self.assertEqual(messages.count("] Dropping datagrams that are not RTP"), 1, messages)
+        self.assertEqual(messages[-2:], ["] Thread terminating, client closed socket",
+                                         "] Connection closed, thread terminated"])
+
+    def test_source_specific_group_gets_only_that_sender(self):
+        group, port = "239.255.22.1", 5022
+        with MulticastSender(group, port, 1, source="127.0.0.1") as first, \
+                MulticastSender(group, port, 2, source="127.0.0.2") as second:
+            client, index, handle = self.open_stream("/udp/127.0.0.2@%s:%d" % (group, port))
+            at_header = second.next_sequence
+            stream = StreamCheck(client, 2).read_until(at_header + 60)
+            self.assertEqual(stream.problems, [])
+            self.assertGreater(first.next_sequence, 60)
+            client.close()
+            messages = self.proxy.wait_connection_end(handle, index)
+            self.assertEqual(messages[1], "] Source: 127.0.0.2@%s:%d" % (group, port))
+        for path in ("/udp/host@%s:%d" % (group, port), "/rtp/@%s:%d" % (group, port)):
+            with self.subTest(path=path):
+                self.assertEqual(exchange(self.port, b"GET %s HTTP/1.0\r\n\r\n" % path.encode()), REPLY_400)
+
+
+class PlaylistTest(unittest.TestCase):
+
+    @classmethod
+    def setUpClass(cls):
+        cls.port = free_tcp_port()
+        cls.proxy = Proxy(settings_text(port=cls.port)).start("/user", "/cons")
+        cls.proxy.wait_listening(cls.port)
+        cls.playlist = os.path.join(cls.proxy.folder, "corvane.m3u")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.proxy.remove()
+
+    def write(self, data):
+        with open(self.playlist, "wb") as file:
+            file.write(data)
+        self.addCleanup(lambda: os.path.exists(self.playlist) and os.remove(self.playlist))
+
+    def test_entries_point_at_the_proxy_and_everything_else_stays(self):
+        self.write(b"\xef\xbb\xbf#EXTM3U x-tvg-url=\"http://epg/\"\r\n#EXTINF:-1,One\r\nudp://@239.0.0.1:1234\r\n"
+                   b"#EXTINF:-1,Two\nrtp://10.0.0.9@232.1.1.1:5000\nhttp://cdn/two.m3u8\n")
+        reply = exchange(self.port, b"GET /playlist.m3u HTTP/1.0\r\nHost: tv.local:%d\r\n\r\n" % self.port)
+        body = (b"\xef\xbb\xbf#EXTM3U x-tvg-url=\"http://epg/\"\r\n#EXTINF:-1,One\r\n"
+                b"http://tv.local:%d/udp/239.0.0.1:1234\r\n#EXTINF:-1,Two\n"
+                b"http://tv.local:%d/rtp/10.0.0.9@232.1.1.1:5000\nhttp://cdn/two.m3u8\n") % (self.port, self.port)
+        self.assertEqual(reply, b"HTTP/1.0 200 OK \r\nContent-Type: audio/x-mpegurl\r\nPragma: no-cache\r\n"
+                         b"Server: %s\r\nContent-Length: %d\r\n\r\n%s" % (SIGNATURE.encode(), len(body), body))
+        # Without a "Host:" header the address the connection came in on.
+        reply = exchange(self.port, b"GET /playlist.m3u HTTP/1.0\r\n\r\n")
+        self.assertIn(b"\r\nhttp://127.0.0.1:%d/udp/239.0.0.1:1234\r\n" % self.port, reply)
+        self.proxy.wait_message(r"\] Thread terminating, playlist sent$")
+
+    def test_missing_or_too_large_playlist(self):
+        self.assertEqual(exchange(self.port, b"GET /playlist.m3u HTTP/1.0\r\n\r\n"), REPLY_404)
+        self.write(b"#" * (4 * 1024 * 1024 + 1))
+        start = len(self.proxy.messages())
+        reply = exchange(self.port, b"GET /playlist.m3u HTTP/1.0\r\n\r\n")
+        self.assertTrue(reply.startswith(b"HTTP/1.0 500 Internal Server Error\r\n"), reply[:100])
+        self.assertIn(b"larger than 4 MiB", reply)
+        self.proxy.wait_message(r"\] Thread terminating, playlist .*corvane\.m3u larger than 4 MiB$", start=start)
+
+
+if __name__ == "__main__":
+    unittest.main()
