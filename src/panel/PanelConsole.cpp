@@ -2,6 +2,16 @@
 
 #include "panel/HelpText.h"
 
+namespace {
+
+constexpr LocalizedText kPlaylistLine{
+    "Плейлист оператора: сохраните его как corvane.m3u рядом с программой и укажите в приложении адрес "
+    "http://{link}/playlist.m3u",
+    "Operator's playlist: save it as corvane.m3u beside the program and give apps the address "
+    "http://{link}/playlist.m3u"};
+
+}  // namespace
+
 std::vector<std::string> ConsolePanelLines(const PanelFields& fields, const StatusView& view,
                                            PanelLanguage language) {
   std::vector<std::string> lines;
@@ -12,6 +22,7 @@ std::vector<std::string> ConsolePanelLines(const PanelFields& fields, const Stat
     if (end == std::string::npos) break;
     start = end + 1;
   }
+  lines.push_back(TextWith(kPlaylistLine, language, {{"{link}", fields.addressLink}}));
   lines.push_back(std::string());
   for (const std::string* state : {&view.appLabel, &view.serviceLabel, &view.transcoderLabel}) lines.push_back(*state);
   return lines;
