@@ -154,6 +154,11 @@ class RtpTest(unittest.TestCase):
                                          "] Connection closed, thread terminated"])
 
     def test_source_specific_group_gets_only_that_sender(self):
+        if WINDOWS:
+            # wine 8 passes the Winsock ip_mreq_source (group, source, interface) to Linux's setsockopt as it
+            # is, where the fields are (group, interface, source): the join succeeds, filtered on a source
+            # that is the interface's address, and nothing arrives.
+            self.skipTest("wine hands source-specific memberships to Linux with their fields swapped")
         group, port = "239.255.22.1", 5022
         with MulticastSender(group, port, 1, source="127.0.0.1") as first, \
                 MulticastSender(group, port, 2, source="127.0.0.2") as second:
@@ -165,6 +170,9 @@ class RtpTest(unittest.TestCase):
             client.close()
             messages = self.proxy.wait_connection_end(handle, index)
             self.assertEqual(messages[1], "] Source: 127.0.0.2@%s:%d" % (group, port))
+
+    def test_source_that_is_no_address_is_a_bad_request(self):
+        group, port = "239.255.22.2", 5022
         for path in ("/udp/host@%s:%d" % (group, port), "/rtp/@%s:%d" % (group, port)):
             with self.subTest(path=path):
                 self.assertEqual(exchange(self.port, b"GET %s HTTP/1.0\r\n\r\n" % path.encode()), REPLY_400)
