@@ -583,6 +583,20 @@ def joined_groups():
     return groups
 
 
+class SharedProxyTestCase(unittest.TestCase):
+    """One proxy in console mode with the default settings on a port of its own for the whole class."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.port = free_tcp_port()
+        cls.proxy = Proxy(settings_text(port=cls.port)).start("/user", "/cons")
+        cls.proxy.wait_listening(cls.port)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.proxy.remove()
+
+
 class ProgramTestCase(unittest.TestCase):
     """Each test's programs, every one in a folder of its own, ended and removed after the test."""
 
