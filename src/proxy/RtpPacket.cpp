@@ -36,7 +36,7 @@ RtpPacket ReadRtpPacket(const unsigned char* data, std::size_t size) {
   return packet;
 }
 
-void RtpReorder::Take(const RtpPacket& packet, const char* payload, std::string& out) {
+void RtpReorder::Take(const RtpPacket& packet, const char* payload, Output& out) {
   if (!started_ || packet.ssrc != ssrc_) Restart(packet.sequence, packet.ssrc, out);
   auto ahead = static_cast<std::int16_t>(static_cast<std::uint16_t>(packet.sequence - next_));
   if (ahead < 0 && ahead > -static_cast<int>(kLateLimit)) return;
@@ -45,7 +45,7 @@ void RtpReorder::Take(const RtpPacket& packet, const char* payload, std::string&
     ahead = 0;
   }
   if (ahead == 0) {
-    out.append(payload, packet.payloadSize);
+    if (packet.payloadSize > 0) out.push_back(platform::ByteRange{payload, packet.payloadSize});
     ++next_;
     ReleaseInOrder(out);
     return;
@@ -57,28 +57,45 @@ void RtpReorder::Take(const RtpPacket& packet, const char* payload, std::string&
   ++heldCount_;
 }
 
-void RtpReorder::Flush(std::string& out) {
+void RtpReorder::Flush(Output& out) {
   for (; heldCount_ > 0; ++next_) {
     Slot& slot = held_[next_ % kWindow];
     if (!slot.used) continue;
-    out += slot.bytes;
+    Release(slot.bytes, out);
     slot.used = false;
     --heldCount_;
   }
 }
 
-void RtpReorder::Restart(std::uint16_t sequence, std::uint32_t ssrc, std::string& out) {
+void RtpReorder::Reclaim() {
+  for (std::string& bytes : released_) spare_.push_back(std::move(bytes));
+  released_.clear();
+}
+
+void RtpReorder::Restart(std::uint16_t sequence, std::uint32_t ssrc, Output& out) {
   Flush(out);
   started_ = true;
   ssrc_ = ssrc;
   next_ = sequence;
 }
 
-void RtpReorder::ReleaseInOrder(std::string& out) {
+// The slot may take another packet before the output is sent, so its bytes move out of it.
+void RtpReorder::Release(std::string& bytes, Output& out) {
+  released_.push_back(std::move(bytes));
+  bytes.clear();
+  if (!spare_.empty()) {
+    bytes.swap(spare_.back());
+    spare_.pop_back();
+  }
+  const std::string& sent = released_.back();
+  if (!sent.empty()) out.push_back(platform::ByteRange{sent.data(), sent.size()});
+}
+
+void RtpReorder::ReleaseInOrder(Output& out) {
   while (heldCount_ > 0) {
     Slot& slot = held_[next_ % kWindow];
     if (!slot.used) return;
-    out += slot.bytes;
+    Release(slot.bytes, out);
     slot.used = false;
     --heldCount_;
     ++next_;

@@ -4,7 +4,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <vector>
+
+#include "platform/Socket.h"
 
 struct RtpPacket {
   bool valid = false;  // false for anything that is not a whole RTP version 2 packet
@@ -18,7 +22,9 @@ RtpPacket ReadRtpPacket(const unsigned char* data, std::size_t size);
 
 // Puts the payloads of one sender back in sequence order within a small window: a packet that comes
 // early waits until the ones before it have come, or until the window is full or the stream pauses
-// (Flush), when the missing ones are given up. Late and repeated packets are dropped.
+// (Flush), when the missing ones are given up. Late and repeated packets are dropped. A payload that
+// goes out at once is handed on where it lies; one that waited is copied, and its bytes stay put until
+// Reclaim, so that everything handed out since then can be sent in one go.
 class RtpReorder {
  public:
   // Packets held at most; a power of two, so that a sequence number's slot is the same after wrapping.
@@ -26,20 +32,27 @@ class RtpReorder {
   // A packet this far behind the next one expected, or farther, means the sender started over.
   static constexpr std::uint16_t kLateLimit = 256;
 
+  using Output = std::vector<platform::ByteRange>;
+
   // Appends to out the payloads that may go to the client now, in order.
-  void Take(const RtpPacket& packet, const char* payload, std::string& out);
+  void Take(const RtpPacket& packet, const char* payload, Output& out);
   // Appends every held payload in order, skipping the gaps.
-  void Flush(std::string& out);
+  void Flush(Output& out);
+  // The payloads handed out so far have been sent: the room of those that waited may be used again.
+  void Reclaim();
 
  private:
-  void Restart(std::uint16_t sequence, std::uint32_t ssrc, std::string& out);
-  void ReleaseInOrder(std::string& out);
+  void Restart(std::uint16_t sequence, std::uint32_t ssrc, Output& out);
+  void Release(std::string& bytes, Output& out);
+  void ReleaseInOrder(Output& out);
 
   struct Slot {
     bool used = false;
     std::string bytes;
   };
   std::array<Slot, kWindow> held_;
+  std::deque<std::string> released_;  // a deque: its strings never move while more are added
+  std::vector<std::string> spare_;
   std::size_t heldCount_ = 0;
   bool started_ = false;
   std::uint32_t ssrc_ = 0;

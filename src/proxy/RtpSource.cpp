@@ -3,16 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-namespace {
-
-constexpr std::size_t kOutputReserve = 65536;
-
-}  // namespace
-
 RtpSource::RtpSource(DatagramSource& datagrams, std::function<void()> onForeign)
-    : datagrams_(datagrams), onForeign_(std::move(onForeign)) {
-  out_.reserve(kOutputReserve);
-}
+    : datagrams_(datagrams), onForeign_(std::move(onForeign)) {}
 
 TakenDatagrams RtpSource::Receive() {
   const TakenDatagrams taken = datagrams_.Receive();
@@ -21,6 +13,8 @@ TakenDatagrams RtpSource::Receive() {
   result.full = taken.full;
   if (taken.failed) return result;
   out_.clear();
+  joined_.clear();
+  order_.Reclaim();
   if (taken.datagrams == 0) order_.Flush(out_);
   std::size_t piece = 0;
   std::size_t offset = 0;  // into the piece
@@ -30,28 +24,25 @@ TakenDatagrams RtpSource::Receive() {
       TakeDatagram(taken.pieces[piece].data + offset, size);
       offset += size;
     } else {
-      joined_.clear();
-      while (joined_.size() < size && piece < taken.count) {
-        const std::size_t part = std::min(size - joined_.size(), taken.pieces[piece].size - offset);
-        joined_.append(taken.pieces[piece].data + offset, part);
+      std::string& joined = joined_.emplace_back();
+      while (joined.size() < size && piece < taken.count) {
+        const std::size_t part = std::min(size - joined.size(), taken.pieces[piece].size - offset);
+        joined.append(taken.pieces[piece].data + offset, part);
         offset += part;
         if (offset == taken.pieces[piece].size) {
           ++piece;
           offset = 0;
         }
       }
-      TakeDatagram(joined_.data(), joined_.size());
+      TakeDatagram(joined.data(), joined.size());
     }
     if (piece < taken.count && offset == taken.pieces[piece].size) {
       ++piece;
       offset = 0;
     }
   }
-  if (!out_.empty()) {
-    piece_ = platform::ByteRange{out_.data(), out_.size()};
-    result.pieces = &piece_;
-    result.count = 1;
-  }
+  result.pieces = out_.data();
+  result.count = out_.size();
   return result;
 }
 

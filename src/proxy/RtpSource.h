@@ -1,5 +1,6 @@
 #pragma once
 // The datagrams of an RTP stream as the client of "/rtp/" gets them: the payloads alone, in order.
+#include <deque>
 #include <functional>
 #include <string>
 
@@ -10,8 +11,8 @@ class RtpSource : public DatagramSource {
  public:
   // datagrams must give each datagram's bounds; onForeign runs at the first datagram that is no RTP.
   RtpSource(DatagramSource& datagrams, std::function<void()> onForeign);
-  // The payloads that may go to the client, as one piece; nothing while all that came waits for a
-  // missing packet. A receive that takes nothing releases what waits.
+  // The payloads that may go to the client, valid until the next receive; nothing while all that came
+  // waits for a missing packet. A receive that takes nothing releases what waits.
   TakenDatagrams Receive() override;
 
  private:
@@ -21,7 +22,6 @@ class RtpSource : public DatagramSource {
   std::function<void()> onForeign_;
   bool foreignSeen_ = false;
   RtpReorder order_;
-  std::string out_;
-  std::string joined_;  // a datagram that arrived in more than one piece
-  platform::ByteRange piece_{nullptr, 0};
+  RtpReorder::Output out_;
+  std::deque<std::string> joined_;  // datagrams that arrived in more than one piece, until the next receive
 };

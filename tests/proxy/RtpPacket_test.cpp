@@ -65,10 +65,18 @@ TEST(RtpPacketTest, HeaderPartsAreHonouredAndBadPacketsRefused) {
 // returns what reaches the client.
 std::string Reordered(const std::vector<std::string>& steps) {
   RtpReorder order;
+  RtpReorder::Output pieces;
   std::string out;
+  // What was handed out is sent before the next packet comes.
+  const auto send = [&] {
+    for (const platform::ByteRange& piece : pieces) out.append(piece.data, piece.size);
+    pieces.clear();
+    order.Reclaim();
+  };
   for (const std::string& step : steps) {
     if (step == "|") {
-      order.Flush(out);
+      order.Flush(pieces);
+      send();
       continue;
     }
     const std::size_t colon = step.find(':');
@@ -78,7 +86,8 @@ std::string Reordered(const std::vector<std::string>& steps) {
     packet.ssrc = step.find('/') == std::string::npos ? 1 : 2;
     const std::string payload = step.substr(colon + 1, step.find('/') - colon - 1);
     packet.payloadSize = payload.size();
-    order.Take(packet, payload.data(), out);
+    order.Take(packet, payload.data(), pieces);
+    send();
   }
   return out;
 }
@@ -111,6 +120,27 @@ TEST(RtpReorderTest, PacketsGoOutInSequenceOrder) {
       {lost, lostExpected},
   };
   for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(Reordered(rows[i].steps), rows[i].expected) << "row " << i;
+}
+
+// Everything handed out between two sends stays as it was, even when the slot of a payload that waited
+// takes another packet before the send.
+TEST(RtpReorderTest, WhatWaitedStaysIntactUntilItIsSent) {
+  RtpReorder order;
+  RtpReorder::Output pieces;
+  // 2 waits for 1; 34, a window ahead of 2, then waits in the slot that 2 had.
+  std::vector<std::pair<std::uint16_t, std::string>> packets = {{0, "zero"}, {2, "two"}, {1, "one"}, {34, "far"}};
+  for (auto& [sequence, payload] : packets) {
+    RtpPacket packet;
+    packet.valid = true;
+    packet.sequence = sequence;
+    packet.payloadSize = payload.size();
+    order.Take(packet, payload.data(), pieces);
+    // A packet that waits is copied: its datagram's room is used again at the next receive.
+    if (sequence == 2 || sequence == 34) payload.assign(payload.size(), '?');
+  }
+  std::string sent;
+  for (const platform::ByteRange& piece : pieces) sent.append(piece.data, piece.size);
+  EXPECT_EQ(sent, "zeroonetwo");
 }
 
 // Datagrams in the pieces a receive hands out: one piece per datagram, or one split in two.
