@@ -38,7 +38,7 @@ std::string RequestText(const ClientPlan& plan, unsigned group) {
   SenderPlan ports;
   ports.basePort = plan.basePort;
   ports.portStep = plan.portStep;
-  return "GET /udp/" + GroupAddressText(group) + ":" + std::to_string(GroupPort(ports, group)) +
+  return std::string(plan.rtp ? "GET /rtp/" : "GET /udp/") + GroupAddressText(group) + ":" + std::to_string(GroupPort(ports, group)) +
          " HTTP/1.0\r\n\r\n";
 }
 

@@ -14,6 +14,7 @@ struct ClientPlan {
   unsigned slowClients = 0;  // the first clients of group 0 read at a fraction of the rate
   double slowFraction = 0.5;
   double mbitPerGroup = 8.0;
+  bool rtp = false;  // ask for /rtp/ instead of /udp/
   std::uint32_t relayAddress = 0;  // network order
   std::uint16_t relayPort = 0;
   std::uint16_t basePort = 5000;

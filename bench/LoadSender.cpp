@@ -5,6 +5,7 @@
 #include <pthread.h>
 #include <sched.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -80,6 +81,14 @@ SenderResult RunSender(const SenderPlan& plan) {
   const double datagramsPerNs = plan.mbitPerGroup * 1e6 / 8.0 / static_cast<double>(kDatagram) / 1e9;
   std::uint8_t frame[kDatagram];
   PrepareFrame(frame);
+  // RTP version 2, payload type 33 (MPEG-TS); the sequence number and time stamp follow the round.
+  std::uint8_t rtpHeader[12] = {0x80, 33, 0, 0, 0, 0, 0, 0, 0x43, 0x56, 0x52, 0x4E};
+  iovec parts[2] = {{rtpHeader, sizeof rtpHeader}, {frame, kDatagram}};
+  msghdr message{};
+  message.msg_iov = plan.rtp ? parts : parts + 1;
+  message.msg_iovlen = plan.rtp ? 2 : 1;
+  message.msg_namelen = sizeof(sockaddr_in);
+  const std::size_t datagramBytes = kDatagram + (plan.rtp ? sizeof rtpHeader : 0);
 
   // Every group runs at the same rate, so one round sends one datagram to each group in turn.
   std::uint64_t rounds = 0;
@@ -119,9 +128,13 @@ SenderResult RunSender(const SenderPlan& plan) {
           w.endSeq = rounds;
           w.endSet = true;
         }
-        ssize_t n = sendto(fd, frame, kDatagram, 0, reinterpret_cast<const sockaddr*>(&targets[g]),
-                           sizeof targets[g]);
-        if (n != static_cast<ssize_t>(kDatagram)) {
+        rtpHeader[2] = static_cast<std::uint8_t>(rounds >> 8);
+        rtpHeader[3] = static_cast<std::uint8_t>(rounds);
+        const auto stamp = static_cast<std::uint32_t>(rounds * 90);
+        for (int i = 0; i < 4; ++i) rtpHeader[4 + i] = static_cast<std::uint8_t>(stamp >> (24 - 8 * i));
+        message.msg_name = &targets[g];
+        ssize_t n = sendmsg(fd, &message, 0);
+        if (n != static_cast<ssize_t>(datagramBytes)) {
           // The gap this leaves is counted as lost by the clients; the error count is reported
           // beside the loss so that the two can be told apart.
           ++result.sendErrors;

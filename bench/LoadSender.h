@@ -11,6 +11,7 @@ struct SenderPlan {
   std::uint16_t basePort = 5000;
   unsigned portStep = 1;  // 0 puts every group on the same port
   double mbitPerGroup = 8.0;
+  bool rtp = false;  // each datagram behind an RTP header, as operators send them
   std::uint64_t startNs = 0;
   std::uint64_t windowStartNs = 0;
   std::uint64_t windowEndNs = 0;

@@ -37,6 +37,7 @@ struct Options {
   double warmup = 2.0;
   double duration = 10.0;
   double drain = 1.0;
+  unsigned rtp = 0;
   std::string label = "-";
 };
 
@@ -54,6 +55,7 @@ void Usage() {
                "  --warmup S          seconds before the measured window (2)\n"
                "  --duration S        measured window, seconds (10)\n"
                "  --drain S           seconds the source keeps sending after the window (1)\n"
+               "  --rtp 1             the source sends RTP (a 12-byte header before each datagram), clients ask /rtp/\n"
                "  --label TEXT        copied into the RESULT line\n"
                "Must run in a private network namespace: lo up, 224.0.0.0/4 routed to lo.\n");
 }
@@ -86,6 +88,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
     else if (key == "--warmup") o.warmup = number;
     else if (key == "--duration") o.duration = number;
     else if (key == "--drain") o.drain = number;
+    else if (key == "--rtp") o.rtp = static_cast<unsigned>(number);
     else {
       std::fprintf(stderr, "corvane_load: unknown option %s\n", key.c_str());
       return false;
@@ -139,6 +142,7 @@ int main(int argc, char** argv) {
   send.basePort = static_cast<std::uint16_t>(o.port);
   send.portStep = o.portStep;
   send.mbitPerGroup = o.mbit;
+  send.rtp = o.rtp != 0;
   send.startNs = bench::NowNs() + 50000000;  // lets both threads reach their loops first
   send.windowStartNs = send.startNs + SecondsToNs(o.warmup);
   send.windowEndNs = send.windowStartNs + SecondsToNs(o.duration);
@@ -150,6 +154,7 @@ int main(int argc, char** argv) {
   load.slowClients = o.slow;
   load.slowFraction = o.slowFraction;
   load.mbitPerGroup = o.mbit;
+  load.rtp = o.rtp != 0;
   load.relayAddress = relayAddr.s_addr;
   load.relayPort = relayPort;
   load.basePort = send.basePort;

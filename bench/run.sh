@@ -31,7 +31,8 @@ usage: sudo $0 [options]
   --duration S       measured seconds per run (10)
   --warmup S         seconds before the measured window (2)
   --points LETTERS   load points to run, from abcdefgh (all)
-  --relays LIST      relays to run, from "corvane corvane-before reference" (all three)
+  --relays LIST      relays to run, from "corvane corvane-rtp corvane-before reference" (all but corvane-rtp);
+                     corvane-rtp is corvane with an RTP source and its clients on /rtp/
   --before REV       git revision built as corvane-before ($BEFORE)
   --viewers N        clients of the one channel of point g ($VIEWERS)
   --build DIR        build folder holding bench/corvane_load (build/linux, else build/bench-helper)
@@ -175,7 +176,7 @@ point_title() {
 start_relay() {
   local relay=$1 port=$2
   case $relay in
-    corvane | corvane-before)
+    corvane | corvane-rtp | corvane-before)
       # corvane reads its settings beside the program, so each run gets its own copy and file.
       local program=$CORVANE
       [[ $relay == corvane-before ]] && program=$BEFORE_EXE
@@ -236,8 +237,10 @@ for ((p = 0; p < ${#POINTS}; p++)); do
         echo "[$count/$total] $relay $point run $run: relay did not start" | tee -a "$OUT"
         continue
       fi
+      rtp=0
+      [[ $relay == corvane-rtp ]] && rtp=1
       # shellcheck disable=SC2086
-      output=$("$LOAD" --relay "127.0.0.1:$HTTP_PORT" --relay-pid "$RELAY_PID" $args --port "$UDP_PORT" \
+      output=$("$LOAD" --relay "127.0.0.1:$HTTP_PORT" --relay-pid "$RELAY_PID" $args --port "$UDP_PORT" --rtp "$rtp" \
         --warmup "$WARMUP" --duration "$DURATION" --label "$relay/$point/$run" 2>&1) || true
       stop_relay
       { echo "== $relay, point $point, run $run"; echo "$output"; } >>"$OUT"

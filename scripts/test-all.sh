@@ -95,7 +95,7 @@ rm -rf "$wineprefix"
 # Fuzzers: a fixed time each, from the committed seed corpus.
 fuzz_passed=0
 fuzz_failed=0
-for fuzzer in request_fuzzer settings_fuzzer transcoder_fuzzer; do
+for fuzzer in request_fuzzer settings_fuzzer transcoder_fuzzer rtp_fuzzer playlist_fuzzer; do
   echo "== $(date +%T) Fuzzing $fuzzer for ${fuzz_seconds}s"
   corpus=$(mktemp -d)
   [ -d "fuzz/corpus/${fuzzer%_fuzzer}" ] && cp -r "fuzz/corpus/${fuzzer%_fuzzer}/." "$corpus/"

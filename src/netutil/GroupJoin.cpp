@@ -39,22 +39,25 @@ std::vector<std::uint32_t> MembershipInterfaces(const std::string& interfaceText
 
 }  // namespace
 
-platform::SocketHandle JoinGroupOnInterfaces(const std::string& url, const std::string& interfaceText) {
-  if (!MatchesMask(url, kGroupUrlMask)) return 0;
+platform::Socket JoinGroupOnInterfaces(const std::string& url, const std::string& interfaceText) {
+  if (!MatchesMask(url, kGroupUrlMask)) return platform::Socket();
   const GroupUrl parsed = ParseGroupUrl(url);
   platform::Socket socket = platform::CreateUdpSocket();
   if (!socket.Valid() || !platform::SetReuseAddress(socket.Get(), true) ||
       !platform::BindIPv4(socket.Get(), 0, parsed.port)) {
-    return 0;
+    return platform::Socket();
   }
   for (std::uint32_t address : MembershipInterfaces(interfaceText)) platform::JoinGroup(socket.Get(), parsed.group, address);
-  return socket.Release();
+  return socket;
 }
 
-void LeaveGroupOnInterfaces(const std::string& url, const std::string& interfaceText, platform::SocketHandle& socket) {
-  if (socket == 0 || socket == platform::kInvalidSocket || !MatchesMask(url, kGroupUrlMask)) return;
-  const GroupUrl parsed = ParseGroupUrl(url);
-  for (std::uint32_t address : MembershipInterfaces(interfaceText)) platform::LeaveGroup(socket, parsed.group, address);
-  platform::Socket owned(socket);
-  socket = 0;
+void LeaveGroupOnInterfaces(const std::string& url, const std::string& interfaceText, platform::Socket& socket) {
+  if (!socket.Valid()) return;
+  if (MatchesMask(url, kGroupUrlMask)) {
+    const GroupUrl parsed = ParseGroupUrl(url);
+    for (std::uint32_t address : MembershipInterfaces(interfaceText)) {
+      platform::LeaveGroup(socket.Get(), parsed.group, address);
+    }
+  }
+  socket.Close();
 }

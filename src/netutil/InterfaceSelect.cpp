@@ -70,3 +70,22 @@ std::string SelectMulticastInterface(const std::string& interfaceList, const std
   }
   return result;
 }
+
+bool IsDottedAddress(const std::string& text) {
+  int parts = 0;
+  std::size_t position = 0;
+  while (true) {
+    std::size_t digits = 0;
+    int value = 0;
+    while (position + digits < text.size() && text[position + digits] >= '0' && text[position + digits] <= '9') {
+      value = value * 10 + (text[position + digits] - '0');
+      if (++digits > 3) return false;
+    }
+    if (digits == 0 || value > 255) return false;
+    position += digits;
+    ++parts;
+    if (position == text.size()) return parts == 4;
+    if (text[position] != '.' || parts == 4) return false;
+    ++position;
+  }
+}

@@ -14,3 +14,6 @@ std::string TrimControl(const std::string& text);
 
 // The interface for a group: a text without "," as it stands; otherwise the last entry that applies.
 std::string SelectMulticastInterface(const std::string& interfaceList, const std::string& group);
+
+// Four decimal numbers from 0 to 255 separated by dots, nothing else.
+bool IsDottedAddress(const std::string& text);

@@ -6,6 +6,11 @@ namespace {
 
 constexpr LocalizedText kStopTranscoderAdvice{"Остановить транскодер: corvane /transcoder /close",
                                               "To stop the transcoder: corvane /transcoder /close"};
+constexpr LocalizedText kPlaylistLine{
+    "Плейлист оператора: сохраните его как corvane.m3u рядом с программой и укажите в приложении адрес "
+    "http://{link}/playlist.m3u",
+    "Operator's playlist: save it as corvane.m3u beside the program and give apps the address "
+    "http://{link}/playlist.m3u"};
 
 }  // namespace
 
@@ -19,6 +24,7 @@ std::vector<std::string> ConsolePanelLines(const PanelFields& fields, const Stat
     if (end == std::string::npos) break;
     start = end + 1;
   }
+  lines.push_back(TextWith(kPlaylistLine, language, {{"{link}", fields.addressLink}}));
   lines.push_back(std::string());
   for (const std::string* state : {&view.appLabel, &view.serviceLabel, &view.transcoderLabel}) lines.push_back(*state);
   // Without a window there is no Stop button: the line says what does its work.

@@ -4,11 +4,9 @@
 // otherwise than it is written is saved with a warning that says how it is read.
 #include <string>
 
+#include "netutil/InterfaceSelect.h"
 #include "panel/PanelFields.h"
 #include "panel/PanelLanguage.h"
-
-// Four decimal numbers from 0 to 255 separated by dots, nothing else.
-bool IsDottedAddress(const std::string& text);
 
 struct FieldsCheck {
   std::string refusal;  // why the fields may not be saved; empty when they may

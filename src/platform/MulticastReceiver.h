@@ -27,6 +27,8 @@ class DatagramBatch {
   // The bytes of the datagrams the last receive took, end to end in order of arrival, in one or more
   // pieces; valid until the next receive.
   const std::vector<ByteRange>& Taken() const { return taken_; }
+  // The size of each of those datagrams, in the same order: where one ends and the next begins.
+  const std::vector<std::size_t>& Sizes() const { return sizes_; }
   // True when the last receive stopped because the batch had no room left: more may be waiting.
   bool Full() const { return full_; }
 
@@ -34,6 +36,7 @@ class DatagramBatch {
   friend bool ReceiveDatagrams(SocketHandle socket, std::uint32_t group, DatagramBatch& batch);
   std::unique_ptr<char[]> storage_;
   std::vector<ByteRange> taken_;
+  std::vector<std::size_t> sizes_;
   bool full_ = false;
 };
 

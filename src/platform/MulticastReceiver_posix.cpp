@@ -5,8 +5,6 @@
 
 #include "platform/PosixSupport.h"
 
-#include "platform/PosixSupport.h"
-
 namespace platform {
 namespace {
 
@@ -26,6 +24,7 @@ char* Tail(char* storage, std::size_t slot) { return storage + kSlots * kHeadByt
 
 DatagramBatch::DatagramBatch() : storage_(new char[kSlots * (kHeadBytes + kTailBytes)]) {
   taken_.reserve(2 * kSlots);
+  sizes_.reserve(kSlots);
 }
 DatagramBatch::~DatagramBatch() = default;
 
@@ -48,6 +47,7 @@ bool BindMulticastReceiver(SocketHandle socket, std::uint32_t group, std::uint32
 // The socket is bound to the group itself, so every datagram it gets was sent to the group.
 bool ReceiveDatagrams(SocketHandle socket, std::uint32_t /*group*/, DatagramBatch& batch) {
   batch.taken_.clear();
+  batch.sizes_.clear();
   batch.full_ = false;
   char* storage = batch.storage_.get();
   iovec parts[kSlots][2];
@@ -65,6 +65,7 @@ bool ReceiveDatagrams(SocketHandle socket, std::uint32_t /*group*/, DatagramBatc
   for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
     const std::size_t size = messages[i].msg_len;
     if (size == 0) continue;
+    batch.sizes_.push_back(size);
     batch.taken_.push_back(ByteRange{Head(storage, i), size < kHeadBytes ? size : kHeadBytes});
     if (size > kHeadBytes) batch.taken_.push_back(ByteRange{Tail(storage, i), size - kHeadBytes});
   }

@@ -93,6 +93,7 @@ bool BindMulticastReceiver(SocketHandle socket, std::uint32_t /*group*/, std::ui
 
 bool ReceiveDatagrams(SocketHandle socket, std::uint32_t group, DatagramBatch& batch) {
   batch.taken_.clear();
+  batch.sizes_.clear();
   batch.full_ = false;
   std::size_t filled = 0;
   for (bool first = true;; first = false) {
@@ -110,6 +111,7 @@ bool ReceiveDatagrams(SocketHandle socket, std::uint32_t group, DatagramBatch& b
     const Receipt receipt = ReceiveOne(socket, group, batch.storage_.get() + filled, received);
     if (receipt == Receipt::Failed) return false;
     if (receipt == Receipt::TimedOut) break;
+    if (received > 0) batch.sizes_.push_back(received);
     filled += received;
   }
   if (filled > 0) batch.taken_.push_back(ByteRange{batch.storage_.get(), filled});

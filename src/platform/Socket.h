@@ -92,6 +92,9 @@ bool SetSendTimeout(SocketHandle socket, int milliseconds);
 // IP_ADD_MEMBERSHIP / IP_DROP_MEMBERSHIP; group and interface in network order.
 bool JoinGroup(SocketHandle socket, std::uint32_t group, std::uint32_t interfaceAddress);
 bool LeaveGroup(SocketHandle socket, std::uint32_t group, std::uint32_t interfaceAddress);
+// IP_ADD_SOURCE_MEMBERSHIP / IP_DROP_SOURCE_MEMBERSHIP: the group as sent by source alone.
+bool JoinSourceGroup(SocketHandle socket, std::uint32_t group, std::uint32_t source, std::uint32_t interfaceAddress);
+bool LeaveSourceGroup(SocketHandle socket, std::uint32_t group, std::uint32_t source, std::uint32_t interfaceAddress);
 // Linux delivers every joined group's datagrams to a socket bound to the any address unless
 // IP_MULTICAST_ALL is off; other platforms already deliver only the socket's own memberships.
 bool DeliverOnlyOwnGroups(SocketHandle socket);

@@ -36,6 +36,16 @@ bool SetMembership(SocketHandle socket, int option, std::uint32_t group, std::ui
   return SetOption(socket, IPPROTO_IP, option, request);
 }
 
+// Winsock's ip_mreq_source has its fields in another order than the POSIX one: set them by name.
+bool SetSourceMembership(SocketHandle socket, int option, std::uint32_t group, std::uint32_t source,
+                         std::uint32_t interfaceAddress) {
+  ip_mreq_source request{};
+  request.imr_multiaddr.s_addr = group;
+  request.imr_sourceaddr.s_addr = source;
+  request.imr_interface.s_addr = interfaceAddress;
+  return SetOption(socket, IPPROTO_IP, option, request);
+}
+
 }  // namespace
 
 void Socket::Close() {
@@ -165,6 +175,13 @@ bool JoinGroup(SocketHandle socket, std::uint32_t group, std::uint32_t interface
 
 bool LeaveGroup(SocketHandle socket, std::uint32_t group, std::uint32_t interfaceAddress) {
   return SetMembership(socket, IP_DROP_MEMBERSHIP, group, interfaceAddress);
+}
+
+bool JoinSourceGroup(SocketHandle socket, std::uint32_t group, std::uint32_t source, std::uint32_t interfaceAddress) {
+  return SetSourceMembership(socket, IP_ADD_SOURCE_MEMBERSHIP, group, source, interfaceAddress);
+}
+bool LeaveSourceGroup(SocketHandle socket, std::uint32_t group, std::uint32_t source, std::uint32_t interfaceAddress) {
+  return SetSourceMembership(socket, IP_DROP_SOURCE_MEMBERSHIP, group, source, interfaceAddress);
 }
 
 bool DeliverOnlyOwnGroups(SocketHandle) { return true; }

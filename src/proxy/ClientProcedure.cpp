@@ -2,7 +2,9 @@
 
 #include <chrono>
 
+#include "base/TextUtil.h"
 #include "platform/Files.h"
+#include "proxy/Playlist.h"
 #include "proxy/Relay.h"
 #include "proxy/Replies.h"
 #include "proxy/RequestHead.h"
@@ -75,6 +77,9 @@ void CarryOut(ClientThread& client, const RequestHead& head, const RequestDecisi
       SendStaticFile(client, decision.path);
       client.Log("] Thread terminating, static html data sent");
       return;
+    case RequestAction::Playlist:
+      client.Log(SendPlaylist(client, head.host, head.hostPort, StartsWith(head.firstLine, "HEAD")));
+      return;
     case RequestAction::NotFound:
       return Answer(client, 404, "] Thread terminating, unknown GET-request");
     case RequestAction::HeadReply:
@@ -83,8 +88,11 @@ void CarryOut(ClientThread& client, const RequestHead& head, const RequestDecisi
       return Answer(client, 400, "] Thread terminating, unknown HTTP-request");
     case RequestAction::TranscoderHandOff:
     case RequestAction::Relay:
-      client.Log("] Source: " + decision.group + ":" + decision.groupPortText);
+      client.Log("] Source: " + (decision.source.empty() ? std::string() : decision.source + "@") + decision.group +
+                 ":" + decision.groupPortText);
       client.groupAddress = decision.group;
+      client.sourceAddress = decision.source;
+      client.rtp = decision.kind == StreamKind::Rtp;
       client.groupPortText = decision.groupPortText;
       client.groupPort = decision.groupPort;
       client.interfaceText = decision.interfaceText;

@@ -20,6 +20,8 @@ struct ClientThread {
   std::string groupAddress;
   std::string groupPortText;
   std::uint16_t groupPort = 0;
+  std::string sourceAddress;  // the one sender taken, empty for every sender
+  bool rtp = false;           // the client gets the RTP packets' payloads alone
 
   // Logs "PROXY message : [handle, address" + message; messages begin with "] ".
   void Log(const std::string& message) const;

@@ -7,6 +7,7 @@
 #include "platform/Socket.h"
 #include "proxy/RelayLoop.h"
 #include "proxy/Replies.h"
+#include "proxy/RtpSource.h"
 
 namespace {
 
@@ -21,6 +22,8 @@ class MulticastSource : public DatagramSource {
     taken.pieces = batch_.Taken().data();
     taken.count = batch_.Taken().size();
     taken.full = batch_.Full();
+    taken.sizes = batch_.Sizes().data();
+    taken.datagrams = batch_.Sizes().size();
     return taken;
   }
 
@@ -55,6 +58,26 @@ class SteadyClock : public RelayClock {
   platform::PauseTimer timer_;
 };
 
+// The client's membership: the whole group, or with a source only that sender's datagrams.
+struct Membership {
+  platform::SocketHandle socket;
+  std::uint32_t group;
+  std::uint32_t source;  // 0 for every sender
+  std::uint32_t interfaceAddress;
+
+  bool Join() const {
+    return source == 0 ? platform::JoinGroup(socket, group, interfaceAddress)
+                       : platform::JoinSourceGroup(socket, group, source, interfaceAddress);
+  }
+  void Leave() const {
+    if (source == 0) {
+      platform::LeaveGroup(socket, group, interfaceAddress);
+    } else {
+      platform::LeaveSourceGroup(socket, group, source, interfaceAddress);
+    }
+  }
+};
+
 }  // namespace
 
 void RelayStream(ClientThread& client) {
@@ -63,6 +86,9 @@ void RelayStream(ClientThread& client) {
       platform::InetAddr(client.interfaceText.empty() ? std::string("0.0.0.0") : client.interfaceText);
   const std::uint32_t group = platform::InetAddr(client.groupAddress);
   const platform::SocketHandle socket = client.multicastSocket.Get();
+  const bool sourceSpecific = !client.sourceAddress.empty();
+  const Membership membership{socket, group, sourceSpecific ? platform::InetAddr(client.sourceAddress) : 0,
+                              interfaceAddress};
 
   if (!platform::SetReuseAddress(socket, true)) {
     client.Log("] Thread terminating, SO_REUSEADRR socket error");
@@ -77,13 +103,14 @@ void RelayStream(ClientThread& client) {
     return;
   }
   std::int64_t joinTime = NowMicroseconds();
-  if (!platform::JoinGroup(socket, group, interfaceAddress)) {
-    client.Log("] Thread terminating, IP_ADD_MEMBERSHIP socket error");
+  if (!membership.Join()) {
+    client.Log(sourceSpecific ? "] Thread terminating, IP_ADD_SOURCE_MEMBERSHIP socket error"
+                              : "] Thread terminating, IP_ADD_MEMBERSHIP socket error");
     return;
   }
   if (!platform::SetReceiveTimeout(socket, kIdlePollMilliseconds)) {
     client.Log("] Thread terminating, FIONREAD socket error");
-    platform::LeaveGroup(socket, group, interfaceAddress);
+    membership.Leave();
     return;
   }
   const platform::SocketHandle clientSocket = client.clientSocket.Get();
@@ -93,7 +120,9 @@ void RelayStream(ClientThread& client) {
   platform::SetSendTimeout(clientSocket, kClientSendTimeoutMilliseconds);
   SendReply(client, 200);
 
-  MulticastSource source(socket, group);
+  MulticastSource datagrams(socket, group);
+  RtpSource payloads(datagrams, [&client] { client.Log("] Dropping datagrams that are not RTP"); });
+  DatagramSource& source = client.rtp ? static_cast<DatagramSource&>(payloads) : datagrams;
   ClientSink sink(clientSocket);
   SteadyClock clock;
   const RelayEnd end = ForwardDatagrams(source, sink, clock, [&] {
@@ -116,5 +145,5 @@ void RelayStream(ClientThread& client) {
       client.Log("] Thread terminating, client closed socket");
       break;
   }
-  if (client.multicastSocket.Valid()) platform::LeaveGroup(socket, group, interfaceAddress);
+  if (client.multicastSocket.Valid()) membership.Leave();
 }

@@ -26,6 +26,9 @@ struct TakenDatagrams {
   const platform::ByteRange* pieces = nullptr;
   std::size_t count = 0;  // 0 when nothing came within the poll
   bool full = false;      // the receive ran out of room: more is waiting
+  // The size of each datagram in the pieces, in order, for a source that keeps their bounds.
+  const std::size_t* sizes = nullptr;
+  std::size_t datagrams = 0;
 };
 
 class DatagramSource {

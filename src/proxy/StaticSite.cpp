@@ -57,12 +57,15 @@ std::string StaticFolderFor(const std::string& programPath) { return ReplaceExte
 
 std::string StaticFolder() { return StaticFolderFor(platform::ProgramPath()); }
 
-std::string RootRedirectLocation(const std::string& host, const std::string& hostPort, const std::string& arrivedAt,
-                                 bool site) {
+std::string ClientSideAuthority(const std::string& host, const std::string& hostPort, const std::string& arrivedAt) {
   // A request that names no host would otherwise get "http://:/status", which leads nowhere.
   const RequestAuthority authority = AuthorityOf(host, hostPort, arrivedAt);
-  const std::string port = authority.port.empty() ? std::string() : ":" + authority.port;
-  return "http://" + authority.host + port + (site ? "/html/" : "/status");
+  return authority.port.empty() ? authority.host : authority.host + ":" + authority.port;
+}
+
+std::string RootRedirectLocation(const std::string& host, const std::string& hostPort, const std::string& arrivedAt,
+                                 bool site) {
+  return "http://" + ClientSideAuthority(host, hostPort, arrivedAt) + (site ? "/html/" : "/status");
 }
 
 void SendRootRedirect(ClientThread& client, const std::string& host, const std::string& hostPort) {

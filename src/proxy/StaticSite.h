@@ -17,6 +17,8 @@ void SendRootRedirect(ClientThread& client, const std::string& host, const std::
 // arrivedAt ("address:port" the connection came in on) when it named none.
 std::string RootRedirectLocation(const std::string& host, const std::string& hostPort, const std::string& arrivedAt,
                                  bool site);
+// "host:port" by which the client reaches this proxy: the "Host:" header's, or arrivedAt when it named none.
+std::string ClientSideAuthority(const std::string& host, const std::string& hostPort, const std::string& arrivedAt);
 void SendStatusPage(ClientThread& client);
 // The transcoder's log as plain text, oldest line first; an empty page when it has none.
 void SendTranscoderStatus(ClientThread& client);

@@ -275,7 +275,7 @@ void TVLCPlugin::PlayPlaylist(const std::vector<std::string>& options, const std
 }
 
 void TVLCPlugin::LeaveOwnGroup() {
-  if (MulticastJoin.Socket != 0 && !MulticastJoin.Mrl.empty()) {
+  if (MulticastJoin.Socket.Valid() && !MulticastJoin.Mrl.empty()) {
     LeaveGroupOnInterfaces(MulticastJoin.Mrl, MulticastJoin.Interface, MulticastJoin.Socket);
   }
 }

@@ -19,7 +19,7 @@ struct VlcErrorRecord {
 
 // The membership the player holds itself so that the host announces the group on the chosen interface.
 struct VlcMulticastJoin {
-  platform::SocketHandle Socket = 0;  // 0 for none
+  platform::Socket Socket;  // holds the membership; invalid for none
   std::string Mrl;
   std::string Interface;
 };

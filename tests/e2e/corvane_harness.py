@@ -442,9 +442,10 @@ def check_private_network():
 
 
 class MulticastSender(threading.Thread):
-    """Sends numbered datagrams of datagram() to group:port at a steady rate (datagrams per second)."""
+    """Sends numbered datagrams of datagram() to group:port at a steady rate (datagrams per second), from
+    source (an address of lo) when one is given."""
 
-    def __init__(self, group, port, tag, rate=200.0):
+    def __init__(self, group, port, tag, rate=200.0, source=None):
         super().__init__(daemon=True)
         check_private_network()
         first = int(group.split(".")[0])
@@ -460,6 +461,8 @@ class MulticastSender(threading.Thread):
         self.sock.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_TTL, 1)
         self.sock.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_LOOP, 1)
         self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_SNDBUF, 1 << 20)
+        if source:
+            self.sock.bind((source, 0))
 
     def run(self):
         started = time.monotonic()
@@ -578,6 +581,20 @@ def joined_groups():
     except OSError:
         pass
     return groups
+
+
+class SharedProxyTestCase(unittest.TestCase):
+    """One proxy in console mode with the default settings on a port of its own for the whole class."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.port = free_tcp_port()
+        cls.proxy = Proxy(settings_text(port=cls.port)).start("/user", "/cons")
+        cls.proxy.wait_listening(cls.port)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.proxy.remove()
 
 
 class ProgramTestCase(unittest.TestCase):

@@ -71,7 +71,9 @@ class ConsolePanelTest(ProgramTestCase):
         program = self.proxy().start()
         self.assertEqual(program.wait_exit(10), 0, program.describe())
         lines = self.output_lines(program)
-        self.assertEqual(len(lines), 24 + 1 + 3, lines)
+        self.assertEqual(len(lines), 24 + 1 + 1 + 3, lines)
+        self.assertEqual(lines[24], "Operator's playlist: save it as corvane.m3u beside the program and give apps "
+                                    "the address http://127.0.0.1:7781/playlist.m3u")
         self.assertEqual(lines[0], "Usage examples")
         # Inside the test's namespace the host has no address but the loopback one.
         self.assertEqual(lines[3], "   use this URL http://127.0.0.1:7781/udp://@x.x.x.x:x ")

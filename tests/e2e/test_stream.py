@@ -3,6 +3,7 @@ import time
 import unittest
 
 from corvane_harness import (REPLY_400, REPLY_404, SLOW, STREAM_HEADER, WINDOWS, Client, MulticastSender, Proxy,
+                             SharedProxyTestCase,
                              StreamCheck, check_private_network, free_tcp_port, joined_groups, require_program,
                              settings_text)
 
@@ -14,18 +15,8 @@ def setUpModule():
     check_private_network()
 
 
-class StreamTest(unittest.TestCase):
+class StreamTest(SharedProxyTestCase):
     """One proxy for the whole class; every test uses groups of its own."""
-
-    @classmethod
-    def setUpClass(cls):
-        cls.port = free_tcp_port()
-        cls.proxy = Proxy(settings_text(port=cls.port)).start("/user", "/cons")
-        cls.proxy.wait_listening(cls.port)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.proxy.remove()
 
     def request(self, line, receive_buffer=None):
         """Connects, sends the request line and an empty line; returns (client, log index, thread handle)."""

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <set>
 #include <string>
@@ -27,6 +28,7 @@ enum : int {
   kSocketLeftOpen,
   kBadUrlJoined,
   kSenderFailed,
+  kNotDescriptorZero,
 };
 
 constexpr const char* kUrl = "udp://@239.77.0.1:5601";
@@ -41,29 +43,29 @@ int JoinChild() {
       !test_support::AddPrivateInterface("cvjoin1", "10.77.2.1")) {
     return test_support::kChildCannotRun;
   }
-  if (JoinGroupOnInterfaces("udp://239.77.0.1:5601", "") != 0 || !InterfacesJoined(kGroup).empty()) {
+  if (JoinGroupOnInterfaces("udp://239.77.0.1:5601", "").Valid() || !InterfacesJoined(kGroup).empty()) {
     return kBadUrlJoined;
   }
 
   // No address in the interface text: every card but the loopback.
-  platform::SocketHandle socket = JoinGroupOnInterfaces(kUrl, "");
-  if (socket == 0) return kNothingOpened;
+  platform::Socket socket = JoinGroupOnInterfaces(kUrl, "");
+  if (!socket.Valid()) return kNothingOpened;
   if (InterfacesJoined(kGroup) != std::set<std::string>{"cvjoin0", "cvjoin1"}) return kEveryInterfaceWrong;
-  const platform::SocketHandle every = socket;
+  const platform::SocketHandle every = socket.Get();
   LeaveGroupOnInterfaces(kUrl, "", socket);
-  if (socket != 0 || !Closed(every)) return kSocketLeftOpen;
+  if (socket.Valid() || !Closed(every)) return kSocketLeftOpen;
   if (!InterfacesJoined(kGroup).empty()) return kMembershipsLeft;
 
   // An address: that card only.
   socket = JoinGroupOnInterfaces(kUrl, "10.77.2.1");
-  if (socket == 0) return kNothingOpened;
+  if (!socket.Valid()) return kNothingOpened;
   if (InterfacesJoined(kGroup) != std::set<std::string>{"cvjoin1"}) return kOneInterfaceWrong;
   LeaveGroupOnInterfaces(kUrl, "10.77.2.1", socket);
-  if (socket != 0 || !InterfacesJoined(kGroup).empty()) return kMembershipsLeft;
+  if (socket.Valid() || !InterfacesJoined(kGroup).empty()) return kMembershipsLeft;
 
   // The loopback named by its address: joined there, and the group's datagrams arrive on the socket.
   socket = JoinGroupOnInterfaces(kUrl, "127.0.0.1");
-  if (socket == 0) return kNothingOpened;
+  if (!socket.Valid()) return kNothingOpened;
   if (InterfacesJoined(kGroup) != std::set<std::string>{"lo"}) return kLoopbackWrong;
   platform::Socket sender = platform::CreateUdpSocket();
   if (!sender.Valid() || !test_support::SetMulticastSender(sender.Get(), platform::InetAddr("127.0.0.1"), 1) ||
@@ -71,11 +73,19 @@ int JoinChild() {
     return kSenderFailed;
   }
   char buffer[16];
-  if (test_support::WaitReadable(socket, 1000) != 1 || platform::Receive(socket, buffer, sizeof buffer) != 7) {
+  if (test_support::WaitReadable(socket.Get(), 1000) != 1 || platform::Receive(socket.Get(), buffer, sizeof buffer) != 7) {
     return kNotDelivered;
   }
   LeaveGroupOnInterfaces(kUrl, "127.0.0.1", socket);
-  if (socket != 0 || !InterfacesJoined(kGroup).empty()) return kMembershipsLeft;
+  if (socket.Valid() || !InterfacesJoined(kGroup).empty()) return kMembershipsLeft;
+
+  // Descriptor 0 is a socket like any other: the join that gets it still holds and leaves its membership.
+  close(0);
+  socket = JoinGroupOnInterfaces(kUrl, "127.0.0.1");
+  if (socket.Get() != 0) return kNotDescriptorZero;
+  if (InterfacesJoined(kGroup) != std::set<std::string>{"lo"}) return kLoopbackWrong;
+  LeaveGroupOnInterfaces(kUrl, "127.0.0.1", socket);
+  if (socket.Valid() || !Closed(0) || !InterfacesJoined(kGroup).empty()) return kMembershipsLeft;
   return kPassed;
 }
 

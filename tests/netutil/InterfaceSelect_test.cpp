@@ -67,11 +67,11 @@ TEST(SelectMulticastInterface, EveryRowOfTheTable) {
 }
 
 TEST(GroupJoin, UrlWithoutGroupOpensNothing) {
-  EXPECT_EQ(JoinGroupOnInterfaces("udp://239.0.0.1:1234", "0.0.0.0"), 0u);
-  EXPECT_EQ(JoinGroupOnInterfaces("dshow://", ""), 0u);
-  platform::SocketHandle socket = 0;
+  EXPECT_FALSE(JoinGroupOnInterfaces("udp://239.0.0.1:1234", "0.0.0.0").Valid());
+  EXPECT_FALSE(JoinGroupOnInterfaces("dshow://", "").Valid());
+  platform::Socket socket;
   LeaveGroupOnInterfaces("udp://@239.0.0.1:1234", "", socket);
-  EXPECT_EQ(socket, 0u);
+  EXPECT_FALSE(socket.Valid());
 }
 
 }  // namespace

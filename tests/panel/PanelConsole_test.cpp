@@ -14,22 +14,24 @@ TEST(PanelConsole, HelpLinesThenOneLinePerState) {
   const StatusView view = NextStatusView(InitialStatusView(), inputs, PanelLanguage::English);
 
   const std::vector<std::string> lines = ConsolePanelLines(fields, view, PanelLanguage::English);
-  ASSERT_EQ(lines.size(), 24u + 1u + 3u);
+  ASSERT_EQ(lines.size(), 24u + 1u + 1u + 3u);
   EXPECT_EQ(lines[0], "Usage examples");
   EXPECT_EQ(lines[1], "");
   // Entry 0 is shown as the last host address, as in the window; the trailing blank stays.
   EXPECT_EQ(lines[3], "   use this URL http://192.168.1.5:8000/udp://@x.x.x.x:x ");
   EXPECT_EQ(lines[19], "Input box \"Multicast Interface\" supports list entry ");
   EXPECT_EQ(lines[23], "   interface 192.168.1.2 is selected, if not - 192.168.0.1 ");
-  EXPECT_EQ(lines[24], "");
-  EXPECT_EQ(lines[25], "Application is running");
-  EXPECT_EQ(lines[26], "Service is not installed");
-  EXPECT_EQ(lines[27], "Транскодер не запущен");
+  EXPECT_EQ(lines[24], "Operator's playlist: save it as corvane.m3u beside the program and give apps the address "
+                       "http://192.168.1.5:8000/playlist.m3u");
+  EXPECT_EQ(lines[25], "");
+  EXPECT_EQ(lines[26], "Application is running");
+  EXPECT_EQ(lines[27], "Service is not installed");
+  EXPECT_EQ(lines[28], "Транскодер не запущен");
 
   const StatusView russianView = NextStatusView(InitialStatusView(), inputs, PanelLanguage::Russian);
   const std::vector<std::string> russian = ConsolePanelLines(fields, russianView, PanelLanguage::Russian);
   EXPECT_EQ(russian[19], "Поле \"Интерфейс мультикаста\" поддерживает ввод списка ");
-  EXPECT_EQ(russian[25], "Приложение работает");
+  EXPECT_EQ(russian[26], "Приложение работает");
 }
 
 TEST(PanelConsole, HelpForTheCurrentFields) {

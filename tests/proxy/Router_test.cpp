@@ -153,6 +153,46 @@ TEST(Decision, StreamInterfaceAndHandOff) {
   EXPECT_EQ(Decide("GET /udp/TV:5 HTTP/1.1").action, RequestAction::Relay);
 }
 
+// "/rtp/" takes the spellings of "/udp/"; "source@group" under either takes one sender only.
+TEST(Decision, RtpStreamsSourcesAndThePlaylist) {
+  const std::string udp = "/udp/127.0.0.2@239.0.0.1:1234";
+  for (const char* line : {"GET /rtp/239.0.0.1:5000 HTTP/1.1", "GET /rtp://@239.0.0.1:5000 HTTP/1.1",
+                           "GET /rtp?239.0.0.1%3A5000 HTTP/1.1", "GET  /rtp/239.0.0.1:5000  HTTP/1.1"}) {
+    SCOPED_TRACE(line);
+    const RequestDecision d = Decide(line);
+    EXPECT_EQ(d.action, RequestAction::Relay);
+    EXPECT_EQ(d.kind, StreamKind::Rtp);
+    EXPECT_EQ(d.group, "239.0.0.1");
+    EXPECT_EQ(d.groupPort, 5000);
+    EXPECT_EQ(d.source, "");
+  }
+  EXPECT_EQ(Decide("GET /udp/239.0.0.1:1 HTTP/1.1").kind, StreamKind::Udp);
+  // Other paths keep their spelling: only a path that begins with them is rewritten.
+  EXPECT_EQ(PathOf("GET /html/rtp?x HTTP/1.1\r"), "/html/rtp?x");
+  EXPECT_EQ(ActionOf("GET /rtpx/239.0.0.1:1 HTTP/1.1"), RequestAction::NotFound);
+
+  for (const std::string path : {udp, std::string("/rtp/127.0.0.2@239.0.0.1:1234")}) {
+    SCOPED_TRACE(path);
+    const RequestDecision d = Decide("GET " + path + " HTTP/1.1", true, false, "1.1.1.1, 2.2.2.2@239.*");
+    EXPECT_EQ(d.action, RequestAction::Relay);
+    EXPECT_EQ(d.source, "127.0.0.2");
+    EXPECT_EQ(d.group, "239.0.0.1");
+    EXPECT_EQ(d.interfaceText, "2.2.2.2");  // the masks look at the group alone
+  }
+  EXPECT_EQ(Decide("GET /udp/127.0.0.2@239.0.0.1:1 HTTP/1.1", true, true).group, "239.0.0.1");
+  for (const char* source : {"", "host", "1.2.3", "1.2.3.256", "1.2.3.4.5", " 1.2.3.4"}) {
+    SCOPED_TRACE(source);
+    EXPECT_EQ(ActionOf(std::string("GET /udp/") + source + "@239.0.0.1:1 HTTP/1.1"), RequestAction::BadRequest);
+    EXPECT_EQ(ActionOf(std::string("GET /rtp/") + source + "@239.0.0.1:1 HTTP/1.1"), RequestAction::BadRequest);
+  }
+  EXPECT_EQ(ActionOf("HEAD /rtp/239.0.0.1:1 HTTP/1.1"), RequestAction::HeadReply);
+  EXPECT_EQ(ActionOf("GET /rtp/ HTTP/1.1"), RequestAction::BadRequest);
+
+  EXPECT_EQ(ActionOf("GET /playlist.m3u HTTP/1.1"), RequestAction::Playlist);
+  EXPECT_EQ(ActionOf("HEAD /playlist.m3u HTTP/1.1"), RequestAction::Playlist);
+  EXPECT_EQ(ActionOf("GET /playlist.m3u8 HTTP/1.1"), RequestAction::NotFound);
+}
+
 TEST(Numbers, BackToDecimalText) {
   EXPECT_EQ(NormaliseNumberText("0080"), "80");
   EXPECT_EQ(NormaliseNumberText("5000 "), "5000");
