@@ -1,4 +1,4 @@
-#include "platform/SuspendableThread.h"
+#include "platform/ThreadWake.h"
 
 #include <utility>
 
@@ -6,60 +6,36 @@
 
 namespace platform {
 
-struct SuspendableThread::State {
-  std::function<void()> body;
-  ScopedHandle handle;
-  DWORD id = 0;
-  bool everResumed = false;
+struct ConnectionWake::Objects {
+  ScopedHandle wake{CreateEventA(nullptr, FALSE, FALSE, nullptr)};       // auto-reset: one Raise, one Woken
+  ScopedHandle connection{CreateEventA(nullptr, TRUE, FALSE, nullptr)};  // set by the socket
 };
 
-namespace {
+ConnectionWake::ConnectionWake() : objects_(std::make_unique<Objects>()) {}
 
-DWORD WINAPI RunBody(LPVOID parameter) {
-  static_cast<SuspendableThread::State*>(parameter)->body();
-  return 0;
+ConnectionWake::~ConnectionWake() = default;
+
+bool ConnectionWake::Valid() const { return objects_->wake.Valid() && objects_->connection.Valid(); }
+
+void ConnectionWake::Raise() { SetEvent(objects_->wake.Get()); }
+
+ConnectionWake::Result ConnectionWake::Wait(SocketHandle listener) {
+  const SOCKET socket = static_cast<SOCKET>(listener);
+  ResetEvent(objects_->connection.Get());
+  // A connection that waits already sets the event at once.
+  if (WSAEventSelect(socket, objects_->connection.Get(), FD_ACCEPT) != 0) return Result::Failed;
+  const HANDLE events[2] = {objects_->wake.Get(), objects_->connection.Get()};
+  const DWORD which = WaitForMultipleObjects(2, events, FALSE, INFINITE);
+  // Back to a plain blocking socket, as the accept that follows and the sockets it makes expect.
+  WSAEventSelect(socket, nullptr, 0);
+  u_long blocking = 0;
+  ioctlsocket(socket, FIONBIO, &blocking);
+  if (which == WAIT_OBJECT_0) return Result::Woken;
+  return which == WAIT_OBJECT_0 + 1 ? Result::Connection : Result::Failed;
 }
 
-}  // namespace
+std::thread StartHoldableThread(std::function<void()> body) { return std::thread(std::move(body)); }
 
-SuspendableThread::SuspendableThread(std::function<void()> body) : state_(std::make_unique<State>()) {
-  state_->body = std::move(body);
-  state_->handle = ScopedHandle(CreateThread(nullptr, 0, RunBody, state_.get(), CREATE_SUSPENDED, &state_->id));
-}
-
-SuspendableThread::~SuspendableThread() {
-  if (!Valid()) return;
-  const HANDLE thread = state_->handle.Get();
-  if (!state_->everResumed) {
-    // It never ran a line of its body: nothing is left half done.
-    TerminateThread(thread, 0);
-    WaitForSingleObject(thread, INFINITE);
-    return;
-  }
-  if (WaitForSingleObject(thread, 0) == WAIT_OBJECT_0) return;
-  // Still running: it keeps its body, which it may be using right now.
-  state_->handle.Close();
-  (void)state_.release();
-}
-
-bool SuspendableThread::Valid() const { return state_ && state_->handle.Valid(); }
-
-std::uint64_t SuspendableThread::Id() const { return state_->id; }
-
-bool SuspendableThread::Resume() {
-  if (!Valid()) return false;
-  state_->everResumed = true;
-  return ResumeThread(state_->handle.Get()) != static_cast<DWORD>(-1);
-}
-
-bool SuspendableThread::Suspend() { return Valid() && SuspendThread(state_->handle.Get()) != static_cast<DWORD>(-1); }
-
-void SuspendableThread::WaitUntilEnded() {
-  if (Valid() && state_->everResumed) WaitForSingleObject(state_->handle.Get(), INFINITE);
-}
-
-void SuspendableThread::Terminate() {
-  if (Valid()) TerminateThread(state_->handle.Get(), 0);
-}
+std::uint64_t CurrentSystemThreadId() { return GetCurrentThreadId(); }
 
 }  // namespace platform

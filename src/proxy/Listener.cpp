@@ -2,6 +2,7 @@
 
 #include "netutil/HostInfo.h"
 #include "platform/Socket.h"
+#include "platform/SuspendableThread.h"
 #include "platform/Thread.h"
 #include "proxy/ClientThread.h"
 #include "proxy/ProxyLog.h"
@@ -56,7 +57,10 @@ void RunProxyListener(const std::string& multicastInterface, const std::string& 
                   multicastInterface + ")");
 
   for (;;) {
-    platform::Socket client = platform::Accept(listener.Get());
+    // Between two connections is where the service may pause this thread: it holds no lock there, and
+    // new connections wait in the backlog meanwhile.
+    platform::Socket client;
+    if (platform::WaitForConnection(listener.Get())) client = platform::Accept(listener.Get());
     if (!client.Valid()) {
       platform::SleepMilliseconds(kAcceptFailurePauseMs);
       continue;

@@ -20,6 +20,7 @@ TEST(SuspendableThreadTest, SuspensionsCountAndEachNeedsItsResume) {
   {
     SuspendableThread thread([ticks, running] {
       while (*running) {
+        platform::HoldPoint();
         ++*ticks;
         SleepMilliseconds(1);
       }
