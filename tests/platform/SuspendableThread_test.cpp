@@ -4,10 +4,13 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 
+#include "platform/LoopbackPorts.h"
 #include "platform/Thread.h"
-#include "test_support/Ticks.h"
 #include "platform/ThreadMessages.h"
+#include "test_support/TestSockets.h"
+#include "test_support/Ticks.h"
 
 namespace {
 
@@ -43,6 +46,76 @@ TEST(SuspendableThreadTest, SuspensionsCountAndEachNeedsItsResume) {
     EXPECT_TRUE(StandsStill(*ticks));
   }
   *running = false;
+}
+
+// A thread held inside a lock would stop every thread that needs the lock: the service's worker held in the
+// log's lock froze every connection and the service's own stop.
+TEST(SuspendableThreadTest, HeldOnlyAtItsSafePointNeverInsideALock) {
+  struct Shared {
+    std::mutex lock;
+    std::atomic<long> ticks{0};
+  };
+  auto shared = std::make_shared<Shared>();
+  SuspendableThread thread([shared] {
+    for (;;) {
+      platform::HoldPoint();
+      const std::lock_guard<std::mutex> guard(shared->lock);
+      ++shared->ticks;
+      SleepMilliseconds(1);
+    }
+  });
+  const auto lockWithin2s = [&shared] {
+    for (int i = 0; i < 2000; ++i) {
+      if (shared->lock.try_lock()) return true;
+      SleepMilliseconds(1);
+    }
+    return false;
+  };
+  ASSERT_TRUE(thread.Resume());
+  for (int pause = 0; pause < 20; ++pause) {
+    ASSERT_TRUE(Moves(shared->ticks));
+    ASSERT_TRUE(thread.Suspend());
+    ASSERT_TRUE(lockWithin2s()) << "held inside the lock, pause " << pause;
+    shared->lock.unlock();
+    ASSERT_TRUE(thread.Resume());
+  }
+  thread.Terminate();
+}
+
+// The service's listener: held between two connections, which wait in the backlog meanwhile.
+TEST(SuspendableThreadTest, AListenerIsHeldBetweenConnections) {
+  std::uint16_t port = 0;
+  auto listener = std::make_shared<platform::Socket>(test_support::ListenOnFreeLoopbackPort(port));
+  ASSERT_TRUE(listener->Valid());
+  auto accepted = std::make_shared<std::atomic<long>>(0);
+  SuspendableThread thread([listener, accepted] {
+    for (;;) {
+      if (platform::WaitForConnection(listener->Get()) && platform::Accept(listener->Get()).Valid()) ++*accepted;
+    }
+  });
+  const auto reaches = [&accepted](long count) {
+    for (int i = 0; i < 10000 && *accepted < count; ++i) SleepMilliseconds(1);
+    return *accepted == count;
+  };
+  ASSERT_TRUE(thread.Resume());
+  const platform::Socket first = test_support::ConnectIPv4(test_support::Loopback(), port);
+  ASSERT_TRUE(reaches(1));
+
+  ASSERT_TRUE(thread.Suspend());
+  const platform::Socket second = test_support::ConnectIPv4(test_support::Loopback(), port);
+  ASSERT_TRUE(second.Valid());
+  EXPECT_TRUE(StandsStill(*accepted));
+  EXPECT_EQ(*accepted, 1) << "a connection was taken while held";
+  // Continues that come hard on the heels of their pauses are never lost.
+  for (int i = 0; i < 200; ++i) {
+    ASSERT_TRUE(thread.Resume());
+    ASSERT_TRUE(thread.Suspend());
+  }
+  ASSERT_TRUE(thread.Resume());
+  EXPECT_TRUE(reaches(2));
+  const platform::Socket third = test_support::ConnectIPv4(test_support::Loopback(), port);
+  EXPECT_TRUE(reaches(3));
+  thread.Terminate();
 }
 
 TEST(SuspendableThreadTest, ABodyThatNeverRanIsEndedWithItsThread) {
