@@ -32,23 +32,19 @@ void EndFailedConnection(ClientThread& client, const char* reason) noexcept {
 }  // namespace
 
 bool StartClientThread(platform::Socket clientSocket, bool transcoder, const std::string& multicastInterface) {
-  try {
-    auto client = std::make_shared<ClientThread>();
-    client->clientAddress = platform::PeerAddressText(clientSocket.Get()).substr(0, 1024);
-    client->clientSocket = std::move(clientSocket);
-    client->transcoder = transcoder;
-    client->interfaceText = multicastInterface;
-    client->multicastSocket = platform::CreateUdpSocket();
-    // The thread owns the connection from here on; if no thread starts, the shared pointer
-    // releases it here and both sockets close. The new thread names itself in the log, so the
-    // listener goes back to accepting without waiting for it to be scheduled.
-    return platform::StartDetachedThread([client](std::uint64_t threadHandle) {
-      client->threadHandle = threadHandle;
-      RunClientThread(*client, ServeClient);
-    });
-  } catch (const std::exception&) {
-    return false;  // out of memory before the thread began: the socket closes on the way out
-  }
+  auto client = std::make_shared<ClientThread>();
+  client->clientAddress = platform::PeerAddressText(clientSocket.Get()).substr(0, 1024);
+  client->clientSocket = std::move(clientSocket);
+  client->transcoder = transcoder;
+  client->interfaceText = multicastInterface;
+  client->multicastSocket = platform::CreateUdpSocket();
+  // The thread owns the connection from here on; if no thread starts, the shared pointer
+  // releases it here and both sockets close. The new thread names itself in the log, so the
+  // listener goes back to accepting without waiting for it to be scheduled.
+  return platform::StartDetachedThread([client](std::uint64_t threadHandle) {
+    client->threadHandle = threadHandle;
+    RunClientThread(*client, ServeClient);
+  });
 }
 
 void RunClientThread(ClientThread& client, void (*serve)(ClientThread&)) {

@@ -1,5 +1,7 @@
 #include "proxy/Listener.h"
 
+#include <exception>
+
 #include "netutil/HostInfo.h"
 #include "platform/Socket.h"
 #include "platform/SuspendableThread.h"
@@ -15,6 +17,21 @@ constexpr int kListenBacklog = 100;
 constexpr unsigned kAcceptFailurePauseMs = 100;
 
 bool IsListenPort(int port) { return port >= 1 && port <= 65535; }
+
+// Waits for the next connection and hands it to a thread of its own; false when the accept failed.
+bool AcceptOneConnection(platform::SocketHandle listener, const std::string& multicastInterface,
+                         bool transcoderEnabled) {
+  // Between two connections is where the service may pause this thread: it holds no lock there, and
+  // new connections wait in the backlog meanwhile.
+  if (!platform::WaitForConnection(listener)) return false;
+  platform::Socket client = platform::Accept(listener);
+  if (!client.Valid()) return false;
+  LogProxyMessage("New connection, creating new thread");
+  if (!StartClientThread(std::move(client), transcoderEnabled, multicastInterface)) {
+    LogProxyMessage("Error creating thread, connection closed");
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -57,17 +74,13 @@ void RunProxyListener(const std::string& multicastInterface, const std::string& 
                   multicastInterface + ")");
 
   for (;;) {
-    // Between two connections is where the service may pause this thread: it holds no lock there, and
-    // new connections wait in the backlog meanwhile.
-    platform::Socket client;
-    if (platform::WaitForConnection(listener.Get())) client = platform::Accept(listener.Get());
-    if (!client.Valid()) {
+    try {
+      if (!AcceptOneConnection(listener.Get(), multicastInterface, transcoderEnabled)) {
+        platform::SleepMilliseconds(kAcceptFailurePauseMs);
+      }
+    } catch (const std::exception&) {
+      // Out of memory between two connections: the one at hand is closed, the next may fare better.
       platform::SleepMilliseconds(kAcceptFailurePauseMs);
-      continue;
-    }
-    LogProxyMessage("New connection, creating new thread");
-    if (!StartClientThread(std::move(client), transcoderEnabled, multicastInterface)) {
-      LogProxyMessage("Error creating thread, connection closed");
     }
   }
 }

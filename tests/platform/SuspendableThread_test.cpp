@@ -84,6 +84,7 @@ TEST(SuspendableThreadTest, HeldOnlyAtItsSafePointNeverInsideALock) {
 
 // The service's listener: held between two connections, which wait in the backlog meanwhile.
 TEST(SuspendableThreadTest, AListenerIsHeldBetweenConnections) {
+  ASSERT_TRUE(platform::StartSockets());
   std::uint16_t port = 0;
   auto listener = std::make_shared<platform::Socket>(test_support::ListenOnFreeLoopbackPort(port));
   ASSERT_TRUE(listener->Valid());

@@ -25,6 +25,7 @@ bool LogHasWithin10s(const std::string& text) {
 }
 
 TEST(ClientThreads, AConnectionThatThrowsEndsAloneAndTheLogSaysWhy) {
+  ASSERT_TRUE(platform::StartSockets());
   std::uint16_t port = 0;
   const platform::Socket listener = test_support::ListenOnFreeLoopbackPort(port);
   ASSERT_TRUE(listener.Valid());
