@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds all targets (Linux, Linux with sanitizers, fuzzers, Windows x86-64
-# and i686) and runs every test: natively, under AddressSanitizer/UBSan, and the Windows build under wine.
+# and i686) and runs every test: natively, under AddressSanitizer/UBSan, the Linux tests under
+# ThreadSanitizer too, and the Windows build under wine.
 # Everything that touches the network runs inside a network namespace made here, so no packet leaves
 # this machine.
 set -uo pipefail
@@ -40,6 +41,7 @@ build() {  # preset [extra cmake arguments]
 
 build linux -DCORVANE_TESTS=ON -DCORVANE_BENCH=ON || exit 1
 build linux-asan || exit 1
+build linux-tsan || exit 1
 build linux-fuzz || exit 1
 build windows-x64 || exit 1
 # 32-bit programs cannot run on this machine's kernel: the i686 build is compiled and linked only.
@@ -70,7 +72,8 @@ export WINEPREFIX=$wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 /usr/lib/wine/wineserver64 -w
 /usr/lib/wine/wine64 reg add 'HKCU\\Software\\Wine\\Drivers' /v Graphics /d null /f >/dev/null 2>&1
 /usr/lib/wine/wineserver64 -w
-for preset in linux linux-asan windows-x64; do
+rm -f $root/build/linux-tsan/tsan-report.*
+for preset in linux linux-asan linux-tsan windows-x64; do
   echo "== \$(date +%T) Testing \$preset"
   ctest --preset \$preset -j2 >$logs/test-\$preset.log 2>&1
   grep -E 'tests passed|\\*\\*\\*Failed|\\*\\*\\*Timeout|\\*\\*\\*Exception|Not Run|\\(Failed\\)|\\(Timeout\\)' $logs/test-\$preset.log
@@ -113,7 +116,7 @@ done
 passed=$fuzz_passed
 failed=$fuzz_failed
 skipped=0
-for preset in linux linux-asan windows-x64; do
+for preset in linux linux-asan linux-tsan windows-x64; do
   log=$logs/test-$preset.log
   line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
   if [ -z "$line" ]; then
@@ -128,6 +131,13 @@ for preset in linux linux-asan windows-x64; do
   passed=$((passed + total - bad - notrun))
   failed=$((failed + bad))
   skipped=$((skipped + notrun))
+done
+# A ThreadSanitizer report fails its test, and every report (the programs' included) is kept in a file.
+for report in build/linux-tsan/tsan-report.*; do
+  [ -e "$report" ] || continue
+  echo "== ThreadSanitizer: $report"
+  head -40 "$report"
+  failed=$((failed + 1))
 done
 # The release-file tests speak unittest: "Ran N tests", then "OK (skipped=S)" or "FAILED (failures=F, ...)".
 package_log=$logs/test-package.log

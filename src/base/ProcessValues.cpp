@@ -9,8 +9,9 @@ struct ProcessValues {
 };
 
 ProcessValues& Values() {
-  static ProcessValues values;
-  return values;
+  // Lives until the process ends, as the log does: detached client threads may still send a reply while it exits.
+  static auto* values = new ProcessValues;
+  return *values;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cxxabi.h>
 #include <ctime>
 #include <dirent.h>
 #include <memory>
@@ -17,7 +18,13 @@ using ThreadBody = std::function<void(std::uint64_t)>;
 
 void* RunThread(void* argument) {
   const std::unique_ptr<ThreadBody> body(static_cast<ThreadBody*>(argument));
-  (*body)(static_cast<std::uint64_t>(syscall(SYS_gettid)));
+  try {
+    (*body)(static_cast<std::uint64_t>(syscall(SYS_gettid)));
+  } catch (const abi::__forced_unwind&) {
+    throw;  // the thread is being cancelled: that unwinding must go on
+  } catch (...) {
+    // Nothing may unwind out of a thread procedure; ending this one thread is enough.
+  }
   return nullptr;
 }
 

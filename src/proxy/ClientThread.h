@@ -27,5 +27,9 @@ struct ClientThread {
   void Log(const std::string& message) const;
 };
 
+// The body of a connection's thread: names the thread in the log, then serve (ServeClient). Whatever serve
+// throws (out of memory, for one) ends this connection alone, with a log line; the proxy serves on.
+void RunClientThread(ClientThread& client, void (*serve)(ClientThread&));
+
 // The connection's own log prefix: "PROXY message : [" + handle + ", " + address.
 std::string ConnectionLogPrefix(std::uint64_t threadHandle, const std::string& clientAddress);

@@ -1,11 +1,14 @@
 #include "proxy/Listener.h"
 
+#include <exception>
 #include <memory>
 
 #include "netutil/HostInfo.h"
 #include "platform/Socket.h"
+#include "platform/SuspendableThread.h"
 #include "platform/Thread.h"
 #include "proxy/ClientProcedure.h"
+#include "proxy/ClientThread.h"
 #include "proxy/ProxyLog.h"
 
 namespace {
@@ -31,9 +34,23 @@ bool StartClientThread(platform::Socket clientSocket, bool transcoder, const std
   // listener goes back to accepting without waiting for it to be scheduled.
   return platform::StartDetachedThread([client](std::uint64_t threadHandle) {
     client->threadHandle = threadHandle;
-    LogProxyMessage("New thread handle is " + std::to_string(threadHandle));
-    ServeClient(*client);
+    RunClientThread(*client, ServeClient);
   });
+}
+
+// Waits for the next connection and hands it to a thread of its own; false when the accept failed.
+bool AcceptOneConnection(platform::SocketHandle listener, const std::string& multicastInterface,
+                         bool transcoderEnabled) {
+  // Between two connections is where the service may pause this thread: it holds no lock there, and
+  // new connections wait in the backlog meanwhile.
+  if (!platform::WaitForConnection(listener)) return false;
+  platform::Socket client = platform::Accept(listener);
+  if (!client.Valid()) return false;
+  LogProxyMessage("New connection, creating new thread");
+  if (!StartClientThread(std::move(client), transcoderEnabled, multicastInterface)) {
+    LogProxyMessage("Error creating thread, connection closed");
+  }
+  return true;
 }
 
 }  // namespace
@@ -77,14 +94,13 @@ void RunProxyListener(const std::string& multicastInterface, const std::string& 
                   multicastInterface + ")");
 
   for (;;) {
-    platform::Socket client = platform::Accept(listener.Get());
-    if (!client.Valid()) {
+    try {
+      if (!AcceptOneConnection(listener.Get(), multicastInterface, transcoderEnabled)) {
+        platform::SleepMilliseconds(kAcceptFailurePauseMs);
+      }
+    } catch (const std::exception&) {
+      // Out of memory between two connections: the one at hand is closed, the next may fare better.
       platform::SleepMilliseconds(kAcceptFailurePauseMs);
-      continue;
-    }
-    LogProxyMessage("New connection, creating new thread");
-    if (!StartClientThread(std::move(client), transcoderEnabled, multicastInterface)) {
-      LogProxyMessage("Error creating thread, connection closed");
     }
   }
 }

@@ -12,7 +12,7 @@
 #include "service/ServiceDispatcher.h"
 #include "service/ServiceStatus.h"
 #include "service/ServiceSystem.h"
-#include "service/SuspendableThread.h"
+#include "platform/SuspendableThread.h"
 
 // Thread message that brings a control code to the control pump (WM_USER + 1000).
 inline constexpr std::uint32_t kServiceControlMessage = 2024;

@@ -5,12 +5,14 @@ calls: no systemd runs on the machines these tests run on, so whether systemd re
 unit is not tested here. The unit file the program writes is checked by `systemd-analyze verify`, which needs no
 running systemd."""
 import os
+import random
 import shutil
 import signal
 import socket
 import subprocess
 import tempfile
 import threading
+import time
 import unittest
 
 from corvane_harness import SLOW, WINDOWS, MulticastSender, exchange, free_tcp_port, require_program, settings_text
@@ -39,6 +41,15 @@ class NotifySocket:
             return self.sock.recv(4096).decode("ascii")
         except socket.timeout:
             raise AssertionError("no notification within %.0f s" % (timeout * SLOW))
+
+    def drain(self, received, until):
+        """Keeps every notification in received until the event until is set, as systemd reads them at once."""
+        self.sock.settimeout(0.2)
+        while not until.is_set():
+            try:
+                received.append(self.sock.recv(4096).decode("ascii"))
+            except socket.timeout:
+                pass
 
     def nothing_for(self, seconds):
         self.sock.settimeout(seconds)
@@ -158,6 +169,42 @@ class NotifyProtocolTest(unittest.TestCase):
         with self.assertRaises(OSError):
             exchange(self.port, b"GET /status HTTP/1.0\r\n\r\n", timeout=5)
 
+    def test_a_storm_of_pauses_and_continues_never_freezes_the_service(self):
+        """Pause and continue a few milliseconds apart while clients keep connecting: the service answers after
+        every 25 cycles, reports every state in order, and still stops."""
+        service = self.start()
+        self.expect("STATUS=start pending", "READY=1\nSTATUS=running")
+        wait_answering(self.port)
+        done = threading.Event()
+        notifications = []
+        drain = threading.Thread(target=self.notify.drain, args=(notifications, done), daemon=True)
+        drain.start()
+        clients = [threading.Thread(target=keep_connecting, args=(self.port, done), daemon=True) for _ in range(8)]
+        for client in clients:
+            client.start()
+        try:
+            for cycle in range(1, 601):
+                service.signal(signal.SIGUSR1)
+                time.sleep(random.uniform(0.001, 0.003))
+                service.signal(signal.SIGUSR2)
+                time.sleep(random.uniform(0.001, 0.003))
+                if cycle % 25 == 0:
+                    try:
+                        exchange(self.port, b"GET /status HTTP/1.0\r\n\r\n", timeout=3)
+                    except OSError as error:
+                        self.fail("no status after %d cycles: %s" % (cycle, error))
+            service.signal(signal.SIGTERM)
+            self.assertEqual(service.wait_exit(timeout=15), 0)
+        finally:
+            done.set()
+            for thread in clients + [drain]:
+                thread.join(5)
+        self.assertEqual(notifications[-2:], ["STOPPING=1\nSTATUS=stop pending", "STATUS=stopped"])
+        # Signals that come faster than the service takes them merge, so fewer cycles may be reported, each whole.
+        cycles = notifications[:-2]
+        self.assertEqual(cycles, ["STATUS=pause pending", "STATUS=paused", "STATUS=continue pending",
+                                  "READY=1\nSTATUS=running"] * (len(cycles) // 4))
+
     def test_a_listener_that_cannot_start_stops_the_service_as_failed(self):
         with socket.socket() as taken:
             taken.bind(("0.0.0.0", self.port))
@@ -167,6 +214,19 @@ class NotifyProtocolTest(unittest.TestCase):
             # A failure for systemd, so that Restart=on-failure starts it again.
             self.assertEqual(service.wait_exit(), 1)
         self.assertIn(b"PROXY message : Error binding listen socket at port %d !\n" % self.port, service.output)
+
+
+def keep_connecting(port, done):
+    """A client that connects, asks, and goes, again and again; a wait while the service is paused is fine."""
+    while not done.is_set():
+        try:
+            with socket.create_connection(("127.0.0.1", port), timeout=5) as connection:
+                path = random.choice([None, b"/nothing", b"/status"])
+                if path is not None:
+                    connection.sendall(b"GET %s HTTP/1.0\r\n\r\n" % path)
+                    connection.recv(65536)
+        except OSError:
+            time.sleep(0.01)
 
 
 FAKE_SYSTEMCTL = """#!/bin/sh

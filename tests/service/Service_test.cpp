@@ -105,9 +105,10 @@ void ObserveEveryHook(ServiceObject& service, const std::shared_ptr<Observed>& s
     const std::lock_guard<std::mutex> guard(seen->lock);
     seen->controls.push_back(code);
   };
-  // A worker that counts for ever, so that one can see whether it runs.
+  // A worker that counts for ever, so that one can see whether it runs; it may be held between two counts.
   service.hooks.onExecute = [seen](ServiceObject&) -> std::uint32_t {
     for (;;) {
+      HoldPoint();
       ++seen->ticks;
       SleepMilliseconds(1);
     }
