@@ -90,6 +90,8 @@ echo "== \$(date +%T) Testing the release files"
 cd $root/tests/package
 CORVANE_DEB=$root/build/dist/corvane_\${version}_amd64.deb python3 ../e2e/run_in_netns.py \\
   python3 -m unittest -v test_debian_package >$logs/test-package.log 2>&1
+CORVANE_DEB=$root/build/dist/corvane_\${version}_amd64.deb CORVANE_EXE=$root/build/linux/src/corvane \\
+  python3 -m unittest -v test_systemd_service >>$logs/test-package.log 2>&1
 CORVANE_WINDOWS=1 CORVANE_E2E_WORK=$root/build/windows-x64/tests/e2e \\
   CORVANE_ZIP=$root/build/dist/corvane-\${version}-win64.zip python3 ../e2e/run_in_netns.py \\
   python3 -m unittest -v test_windows_archive >>$logs/test-package.log 2>&1
@@ -142,7 +144,7 @@ done
 # The release-file tests speak unittest: "Ran N tests", then "OK (skipped=S)" or "FAILED (failures=F, ...)".
 package_log=$logs/test-package.log
 ran=$(sed -nE 's/^Ran ([0-9]+) tests?.*/\1/p' "$package_log" | awk '{s+=$1} END {if (NR) print s}')
-if [ -z "$ran" ] || [ "$(grep -cE '^(OK|FAILED)' "$package_log")" -ne 2 ]; then
+if [ -z "$ran" ] || [ "$(grep -cE '^(OK|FAILED)' "$package_log")" -ne 3 ]; then
   echo "== release files: no test summary (see $package_log)"
   tail -30 "$package_log"
   failed=$((failed + 1))
