@@ -23,6 +23,7 @@ INSIDE_DEB = "/opt/corvane-test/corvane.deb"
 BUILD_TREE = "/opt/corvane-build"
 CAP_NET_BIND_SERVICE = 1 << 10
 RESTART_SECONDS = 5
+MAX_EXPOSURE = 2.0
 TRANSCODING = "mux=ts,vcodec=mp2v,vb=1024,scale=0.5"
 
 
@@ -91,6 +92,12 @@ class ServiceUnderSystemdTest(unittest.TestCase):
                 self.fail("the journal has no %r: %r" % (message, self.journal_messages()))
             time.sleep(0.1)
 
+    def check_exposure(self):
+        """systemd's rating of the unit's sandbox, 0 (tight) to 10, is 2.0 or less."""
+        rating = self.inside("systemd-analyze", "security", "--no-pager", "--threshold=%d" % (MAX_EXPOSURE * 10),
+                             "corvane.service", check=False)
+        self.assertEqual(rating.returncode, 0, rating.stdout[-300:] + rating.stderr)
+
     def signal(self, name):
         self.inside("systemctl", "kill", "--kill-whom=main", "--signal=" + name, "corvane.service")
 
@@ -99,6 +106,7 @@ class ServiceUnderSystemdTest(unittest.TestCase):
         # The package starts the unit itself; active means the program has said READY.
         running = self.wait_unit("active after the install", ActiveState="active", StatusText="running")
 
+        self.check_exposure()
         user = self.inside("id", "-u", "corvane").stdout.strip()
         status = self.process_status(running["MainPID"])
         self.assertEqual(status["Uid"].split(), [user] * 4)
@@ -154,6 +162,7 @@ class ServiceUnderSystemdTest(unittest.TestCase):
         # No package made the user here: systemd makes one for the time the service runs.
         uid = int(self.process_status(running["MainPID"])["Uid"].split()[0])
         self.assertTrue(61184 <= uid <= 65519, uid)
+        self.check_exposure()
         with self.box.network():
             reply = wait_answering(7781)
         self.assertIn(b"PROXY message : Start listening at 0.0.0.0:7781", reply)
