@@ -9,7 +9,7 @@ root=$(pwd)
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config nettle-dev googletest python3 iproute2
           util-linux systemd g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 xvfb xauth fonts-wine
-          libvlc5 vlc-plugin-base ffmpeg dpkg-dev lintian adduser)
+          libvlc5 vlc-plugin-base ffmpeg dpkg-dev debhelper lintian adduser)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 missing=()
