@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the release files from finished builds: the Windows archives (and the debug information of their
-# programs) from the windows-x64 and windows-x86 builds, the Debian package from the linux build. Run after
-# those presets are built; writes into build/dist. With arguments (win64, win32, deb) it makes only those.
+# programs) from the windows-x64 and windows-x86 builds; the Debian packages for amd64 and (cross-built)
+# arm64 from debian/. Run after the Windows presets are built; writes into build/dist. With arguments
+# (win64, win32, deb, deb-arm64) it makes only those.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -61,12 +62,13 @@ debian_package() {  # architecture (amd64, or arm64 cross-built)
 }
 
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(win64 win32 deb)
+[ ${#targets[@]} -gt 0 ] || targets=(win64 win32 deb deb-arm64)
 for target in "${targets[@]}"; do
   case $target in
     win64) windows_zip windows-x64 win64 x86_64-w64-mingw32 ;;
     win32) windows_zip windows-x86 win32 i686-w64-mingw32 ;;
     deb) debian_package amd64 ;;
-    *) echo "package: unknown target $target (win64, win32, deb)" >&2; exit 2 ;;
+    deb-arm64) debian_package arm64 ;;
+    *) echo "package: unknown target $target (win64, win32, deb, deb-arm64)" >&2; exit 2 ;;
   esac
 done
