@@ -10,10 +10,12 @@ inside an empty cgroup made here in the machine's cgroup2 hierarchy. Its console
 Ending it kills its PID 1 (the kernel ends every process of the PID namespace with it, and the mounts go with the
 mount namespace), removes the cgroup and the temporary folder.
 """
+import atexit
 import ctypes
 import os
 import pty
 import shutil
+import signal
 import stat
 import subprocess
 import tempfile
@@ -23,6 +25,7 @@ import time
 CGROUP2_MOUNTS = ("/sys/fs/cgroup/unified", "/sys/fs/cgroup")
 SYSTEMD = "/lib/systemd/systemd"
 CLONE_NEWNET = 0x40000000
+PR_SET_PDEATHSIG = 1
 # Units of the machine that have no business in the container: its enabled services, the terminals (getty on the
 # console hangs it up), device management, timers, logins, and what would change the kernel's settings.
 QUIET_UNITS = ("getty.target", "getty@tty1.service", "console-getty.service", "serial-getty@console.service",
@@ -109,17 +112,22 @@ def _is_cgroup2(path):
 
 
 class SystemdContainer:
-    def __init__(self, boot_timeout=30.0):
+    def __init__(self, files=None, boot_timeout=30.0):
+        """files: {path inside: file here}, copied in before the boot."""
         self.folder = tempfile.mkdtemp(prefix="corvane-container-")
         self.cgroup = None
         self.process = None
         self.console = b""
         self._master = None
         self._reader = None
+        atexit.register(self.close)
         try:
             for name in ("upper", "work", "root"):
                 os.mkdir(os.path.join(self.folder, name))
             self._prepare_upper()
+            for inside, here in (files or {}).items():
+                os.makedirs(os.path.dirname(self.path(inside)), exist_ok=True)
+                shutil.copy(here, self.path(inside))
             self.cgroup = tempfile.mkdtemp(prefix="corvane-container-", dir=cgroup2_root())
             self._boot(boot_timeout)
         except BaseException:
@@ -127,7 +135,7 @@ class SystemdContainer:
             raise
 
     def path(self, inside):
-        """Where a file put here before the boot appears inside at the path given."""
+        """Where a file put here before the boot appears inside at the path given (the upper layer)."""
         return os.path.join(self.folder, "upper", inside.lstrip("/"))
 
     def _prepare_upper(self):
@@ -154,7 +162,7 @@ class SystemdContainer:
             self.process = subprocess.Popen(
                 ["unshare", "--mount", "--propagation", "private", "--pid", "--fork", "--kill-child=SIGKILL",
                  "--net", "--uts", "--ipc", "--", "sh", "-c", BOOT, BOOT, self.folder, self.cgroup, console],
-                stdin=slave, stdout=slave, stderr=slave, start_new_session=True)
+                stdin=slave, stdout=slave, stderr=slave, start_new_session=True, preexec_fn=_die_with_parent)
         finally:
             os.close(slave)
         deadline = time.monotonic() + timeout
@@ -213,7 +221,7 @@ class SystemdContainer:
             if self.process.poll() is None:
                 pid = self.pid1()
                 if pid is not None:
-                    os.kill(pid, 9)
+                    os.kill(pid, signal.SIGKILL)
                 self.process.kill()
             self.process.wait(30)
         if self._master is not None:
@@ -223,6 +231,12 @@ class SystemdContainer:
             _remove_cgroup(self.cgroup)
             self.cgroup = None
         shutil.rmtree(self.folder, ignore_errors=True)
+
+
+def _die_with_parent():
+    # Should this process end without closing the container, unshare gets SIGKILL and hands it on to the
+    # container's PID 1 (--kill-child); the PID namespace and its mounts go with it.
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGKILL)
 
 
 class _InNetwork:

@@ -7,6 +7,7 @@ files, users or network.
 """
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -35,18 +36,16 @@ def setUpModule():
     reason = missing_requirement()
     if reason:
         raise unittest.SkipTest(reason)
+    # Ended from outside (a time limit), the test still closes its container: atexit runs on SystemExit.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     # The multicast of these tests goes out only inside the containers' networks, never in this one.
     os.environ.setdefault("CORVANE_E2E_NETNS", os.readlink("/proc/self/ns/net"))
 
 
 class ServiceUnderSystemdTest(unittest.TestCase):
     def setUp(self):
-        self.box = SystemdContainer()
+        self.box = SystemdContainer(files={INSIDE_DEB: DEB, BUILD_TREE + "/corvane": EXE})
         self.addCleanup(self.box.close)
-        os.makedirs(self.box.path(os.path.dirname(INSIDE_DEB)))
-        shutil.copy(DEB, self.box.path(INSIDE_DEB))
-        os.makedirs(self.box.path(BUILD_TREE))
-        shutil.copy(EXE, self.box.path(BUILD_TREE + "/corvane"))
         # The container's loopback carries the test's multicast, as run_in_netns.py arranges it elsewhere.
         self.inside("ip", "route", "add", "224.0.0.0/4", "dev", "lo")
 
@@ -177,7 +176,8 @@ class ServiceUnderSystemdTest(unittest.TestCase):
         self.inside("dpkg", "-i", INSIDE_DEB)
         self.wait_unit("active after the install", ActiveState="active", StatusText="running")
         settings = settings_text(multicast="127.0.0.1", port=81, transcoder="1", profile=TRANSCODING)
-        self.inside("sh", "-c", 'printf "$1" >/etc/corvane/corvane.ini', "sh", settings.decode().replace("\r\n", "\\r\\n"))
+        self.inside("sh", "-c", 'printf "$1" >/etc/corvane/corvane.ini', "sh",
+                    settings.decode().replace("\r\n", "\\r\\n"))
         self.inside("systemctl", "restart", "corvane.service")
         self.wait_unit("active after the restart", ActiveState="active", StatusText="running")
         with self.box.network():
