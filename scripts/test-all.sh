@@ -10,9 +10,12 @@ root=$(pwd)
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config nettle-dev googletest python3 iproute2
           util-linux systemd g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 xvfb xauth fonts-wine
-          libvlc5 vlc-plugin-base ffmpeg dpkg-dev lintian adduser)
+          libvlc5 vlc-plugin-base ffmpeg dpkg-dev debhelper lintian adduser
+          g++-aarch64-linux-gnu nettle-dev:arm64 libstdc++6:arm64 pkg-config:arm64 qemu-user-static)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
+# The arm64 package is cross-built against Debian's arm64 libraries.
+dpkg --print-foreign-architectures | grep -qx arm64 || $sudo dpkg --add-architecture arm64 || exit 1
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
@@ -53,7 +56,7 @@ echo "== $(date +%T) Packaging"
 scripts/package.sh >"$logs/package.log" 2>&1 || { cat "$logs/package.log"; exit 1; }
 version=$(sed -nE 's/^project\(Corvane VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' CMakeLists.txt)
 lintian_output=$(lintian --fail-on error,warning --suppress-tags-from-file packaging/debian/lintian-notes \
-                 "build/dist/corvane_${version}_amd64.deb" 2>&1)
+                 "build/dist/corvane_${version}_amd64.deb" "build/dist/corvane_${version}_arm64.deb" 2>&1)
 lintian_status=$?
 grep -v 'running with root privileges' <<<"$lintian_output" || true
 [ "$lintian_status" -eq 0 ] || exit 1
@@ -83,6 +86,14 @@ echo "== \$(date +%T) Testing the release files"
 cd $root/tests/package
 CORVANE_DEB=$root/build/dist/corvane_\${version}_amd64.deb python3 ../e2e/run_in_netns.py \\
   python3 -m unittest -v test_debian_package >$logs/test-package.log 2>&1
+CORVANE_DEB=$root/build/dist/corvane_\${version}_amd64.deb CORVANE_EXE=$root/build/linux/src/corvane \\
+  python3 -m unittest -v test_systemd_service >>$logs/test-package.log 2>&1
+# The arm64 package's program, unpacked, serves the proxy's end-to-end tests under qemu-user.
+arm64=\$(mktemp -d)
+dpkg-deb -x $root/build/dist/corvane_\${version}_arm64.deb \$arm64
+(cd ../e2e && CORVANE_EXE=\$arm64/usr/lib/corvane/corvane CORVANE_EMULATOR=qemu-aarch64-static python3 run_in_netns.py \\
+   python3 -m unittest -v test_stream test_site test_head_timeout test_addresses test_startup) >>$logs/test-package.log 2>&1
+rm -rf \$arm64
 CORVANE_WINDOWS=1 CORVANE_E2E_WORK=$root/build/windows-x64/tests/e2e \\
   CORVANE_ZIP=$root/build/dist/corvane-\${version}-win64.zip python3 ../e2e/run_in_netns.py \\
   python3 -m unittest -v test_windows_archive >>$logs/test-package.log 2>&1
@@ -142,7 +153,7 @@ done
 # The release-file tests speak unittest: "Ran N tests", then "OK (skipped=S)" or "FAILED (failures=F, ...)".
 package_log=$logs/test-package.log
 ran=$(sed -nE 's/^Ran ([0-9]+) tests?.*/\1/p' "$package_log" | awk '{s+=$1} END {if (NR) print s}')
-if [ -z "$ran" ] || [ "$(grep -cE '^(OK|FAILED)' "$package_log")" -ne 2 ]; then
+if [ -z "$ran" ] || [ "$(grep -cE '^(OK|FAILED)' "$package_log")" -ne 4 ]; then
   echo "== release files: no test summary (see $package_log)"
   tail -30 "$package_log"
   failed=$((failed + 1))

@@ -1,5 +1,6 @@
 #include "platform/MulticastReceiver.h"
 
+#include <cerrno>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -41,7 +42,9 @@ bool BindMulticastReceiver(SocketHandle socket, std::uint32_t group, std::uint32
   const bool multicast = IN_MULTICAST(ntohl(group));
   const bool bound = multicast ? BindGroupAddress(static_cast<int>(socket), group, port)
                                : BindIPv4(socket, htonl(INADDR_ANY), port);
-  return bound && DeliverOnlyOwnGroups(socket);
+  // Bound to the group, the socket already gets that group alone; the option only adds that groups other
+  // sockets join stay out. Where it is unknown (qemu-user answers ENOPROTOOPT) the bind's filter suffices.
+  return bound && (DeliverOnlyOwnGroups(socket) || errno == ENOPROTOOPT);
 }
 
 // The socket is bound to the group itself, so every datagram it gets was sent to the group.

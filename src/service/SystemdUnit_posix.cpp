@@ -75,7 +75,16 @@ std::string SystemdUnitText(const std::string& description, const std::string& p
          "RestrictRealtime=yes\n"
          "RestrictSUIDSGID=yes\n"
          "LockPersonality=yes\n"
+         "ProtectProc=invisible\n"
+         "UMask=0077\n"
+         "MemoryDenyWriteExecute=yes\n"
          "SystemCallArchitectures=native\n"
+         // What a usual service calls covers the proxy and libvlc in the transcoder. Calls that change
+         // priorities or memory policies fail rather than end the process: the program's own raise of its
+         // priority (Nice= has done it) and a probe of libvlc's codecs make them.
+         "SystemCallFilter=@system-service\n"
+         "SystemCallFilter=~@privileged @resources\n"
+         "SystemCallErrorNumber=EPERM\n"
          "\n"
          "[Install]\n"
          "WantedBy=multi-user.target\n";

@@ -2,7 +2,8 @@
 multicast source.
 
 Environment (set by CTest): CORVANE_EXE, the built program; CORVANE_WINDOWS, 1 for the Windows build;
-CORVANE_WINE, the wine loader that runs it. Everything runs only inside the network namespace that
+CORVANE_WINE, the wine loader that runs it; CORVANE_EMULATOR, the emulator of a Linux build for another
+processor. Everything runs only inside the network namespace that
 run_in_netns.py makes. By hand, as root:
 
     cd build/<dir> && ctest -R e2e -j2 --output-on-failure
@@ -26,10 +27,12 @@ import unittest
 EXE = os.environ.get("CORVANE_EXE", "")
 WINDOWS = os.environ.get("CORVANE_WINDOWS", "0").upper() in ("1", "ON", "TRUE", "YES")
 WINE = os.environ.get("CORVANE_WINE", "") or "/usr/lib/wine/wine64"
+# A Linux build for another processor runs under its emulator (qemu-user), named by CORVANE_EMULATOR.
+EMULATOR = os.environ.get("CORVANE_EMULATOR", "")
 
 SIGNATURE = "corvane/2.7.4.0"
-# Every program start, and every wait that includes one, takes longer under wine.
-SLOW = 3.0 if WINDOWS else 1.0
+# Every program start, and every wait that includes one, takes longer under wine or an emulator.
+SLOW = 3.0 if WINDOWS or EMULATOR else 1.0
 # Under wine a join on 127.0.0.1 would land on the host's default interface; inside the namespace the
 # any-interface address routes the join to lo.
 MULTICAST_INTERFACE = "0.0.0.0" if WINDOWS else "127.0.0.1"
@@ -108,7 +111,7 @@ class Proxy:
     # Program life ----------------------------------------------------------------------------------------
 
     def start(self, *arguments, pty_output=False):
-        command = ([WINE] if WINDOWS else []) + [self.exe] + list(arguments)
+        command = ([WINE] if WINDOWS else [EMULATOR] if EMULATOR else []) + [self.exe] + list(arguments)
         self.output, self.errors, self.lines, self.broken_line_ends = b"", b"", [], []
         if pty_output:
             master, slave = pty.openpty()

@@ -287,7 +287,9 @@ class InstallTest(unittest.TestCase):
                 "ProtectHome=read-only\nPrivateTmp=yes\nPrivateDevices=yes\nProtectKernelTunables=yes\n"
                 "ProtectKernelModules=yes\nProtectKernelLogs=yes\nProtectControlGroups=yes\nProtectClock=yes\n"
                 "ProtectHostname=yes\nRestrictAddressFamilies=AF_INET AF_UNIX AF_NETLINK\nRestrictNamespaces=yes\n"
-                "RestrictRealtime=yes\nRestrictSUIDSGID=yes\nLockPersonality=yes\nSystemCallArchitectures=native\n"
+                "RestrictRealtime=yes\nRestrictSUIDSGID=yes\nLockPersonality=yes\nProtectProc=invisible\nUMask=0077\n"
+                "MemoryDenyWriteExecute=yes\nSystemCallArchitectures=native\nSystemCallFilter=@system-service\n"
+                "SystemCallFilter=~@privileged @resources\nSystemCallErrorNumber=EPERM\n"
                 "\n[Install]\nWantedBy=multi-user.target\n" % self.program)
 
     def test_install_writes_a_valid_unit_and_remove_takes_it_away(self):

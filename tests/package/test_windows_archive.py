@@ -6,6 +6,7 @@ the archive.
 """
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 import unittest
@@ -43,6 +44,24 @@ class WindowsArchiveTest(unittest.TestCase):
                 lines = text.read().split(b"\n")
             self.assertTrue(all(line.endswith(b"\r") for line in lines[:-1]), name + " has lines without CR LF")
             self.assertEqual(lines[-1], b"")
+
+    def test_program_comes_without_its_debug_information_which_stays_beside_the_archive(self):
+        folder = os.path.join(self.unpacked, os.listdir(self.unpacked)[0])
+        debug = ARCHIVE[:-len(".zip")] + ".debug"
+        objdump = shutil.which("x86_64-w64-mingw32-objdump")
+        if objdump is None:
+            self.skipTest("x86_64-w64-mingw32-objdump is not installed")
+
+        def sections(path):
+            listing = subprocess.run([objdump, "-h", path], capture_output=True, text=True, check=True).stdout
+            return [line.split()[1] for line in listing.splitlines() if line.strip()[:1].isdigit()]
+
+        program = sections(os.path.join(folder, "corvane.exe"))
+        self.assertEqual([name for name in program if name.startswith(".debug")], [])
+        self.assertIn(".gnu_debuglink", program)
+        self.assertIn(".debug_info", sections(debug))
+        with open(os.path.join(folder, "corvane.exe"), "rb") as exe:
+            self.assertIn(os.path.basename(debug).encode() + b"\0", exe.read())
 
     def test_unpacked_program_serves_status_page_and_stream(self):
         folder = os.path.join(self.unpacked, os.listdir(self.unpacked)[0])
