@@ -50,11 +50,12 @@ class AddressTest(unittest.TestCase):
                                   "] Connection closed, thread terminated"])
 
     def test_host_port_with_no_transcoder_port_after_it_is_a_bad_request(self):
-        # The tuner group always goes to the transcoder, which would serve on the Host port + 1: there is none.
+        # With transcoding on, a stream goes to the transcoder, which would serve on the Host port + 1: there is
+        # none, so nothing is started.
         port = free_tcp_port()
-        proxy = self.start(settings_text(port=port))
+        proxy = self.start(settings_text(port=port, transcoder="1"))
         proxy.wait_listening(port)
-        line = "GET /udp/tv:5 HTTP/1.0"
+        line = "GET /udp/239.255.19.2:5019 HTTP/1.0"
         for host_port in ("99999999999", "65535"):
             with self.subTest(host_port=host_port):
                 start = len(proxy.messages())
@@ -63,7 +64,7 @@ class AddressTest(unittest.TestCase):
                     self.assertEqual(client.receive_until_closed(), REPLY_400)
                 index, handle = proxy.wait_request(line + "\r", start=start)
                 self.assertEqual(proxy.wait_connection_end(handle, index),
-                                 ["] Request: " + line + " ", "] Source: tv:5",
+                                 ["] Request: " + line + " ", "] Source: 239.255.19.2:5019",
                                   "] Thread terminating, unknown HTTP-request", "] Connection closed, thread terminated"])
 
     def test_multicast_interface_that_names_no_interface_fails_to_bind(self):

@@ -47,11 +47,9 @@ TEST_F(HostNetworkTest, TcpTableShowsListenerAndEstablishedConnection) {
   ASSERT_TRUE(served.Valid());
 
   ASSERT_TRUE(platform::ReadTcpTable(rows));
-  // The accepted side's local port is the listening port; the client's side is some other port.
-  EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [&](const platform::TcpRow& row) {
-              return row.state == platform::kTcpStateEstablished && row.localPort == port;
-            }),
-            1);
+  // The accepted side's local port is the listening port. Not "exactly one such row": tests running beside this
+  // one make connections of their own, and one of them was once seen on the same port number.
+  EXPECT_TRUE(HasRow(rows, platform::kTcpStateEstablished, port));
   EXPECT_TRUE(HasRow(rows, 2, port));
 }
 
