@@ -199,6 +199,67 @@ TEST(RelayLoop, FirstDatagramGoesAtOnceAndAFlowingStreamOnceABeat) {
   EXPECT_LE(sink.sendSizes.size(), 1000u * 1000u / kGatherBeatMicroseconds + 2);
 }
 
+TEST(RelayLoop, BeatGrowsWithTheStreamsWithinTheReceiveBuffer) {
+  constexpr std::int64_t kMbit8 = 1000000;  // bytes a second
+  constexpr std::int64_t kBuffer = 8 << 20;
+  struct Row {
+    int streams;
+    std::int64_t bytesPerSecond;
+    std::int64_t receiveBufferBytes;
+    std::int64_t beat;
+  };
+  const Row rows[] = {
+      {1, kMbit8, kBuffer, 5000},         // one viewer: as short as ever
+      {10, kMbit8, kBuffer, 5000},        //
+      {20, kMbit8, kBuffer, 10000},       //
+      {50, kMbit8, kBuffer, 25000},       // many viewers: longer beats
+      {57, kMbit8, kBuffer, 25000},       // a multiple of the shortest beat, so streams still wake together
+      {150, kMbit8, kBuffer, 30000},      // never beyond the longest
+      {150, 25 * kMbit8, kBuffer, 30000}, // 200 Mbit/s: a beat is 750 kB, a quarter of the buffer holds it
+      {150, 25 * kMbit8, 425984, 5000},   // the usual 208 KiB cap on Linux (doubled): back to the shortest
+      {150, kMbit8, 425984, 30000},       // which still holds 8 Mbit/s for the longest beat
+      {150, 4 * kMbit8, 425984, 25000},   // 32 Mbit/s: a quarter of the buffer is 26 ms
+      {150, kMbit8, 0, 5000},             // buffer unknown
+      {0, kMbit8, kBuffer, 5000},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(GatherBeatMicroseconds(row.streams, row.bytesPerSecond, row.receiveBufferBytes), row.beat)
+        << row.streams << " " << row.bytesPerSecond << " " << row.receiveBufferBytes;
+  }
+}
+
+TEST(RelayLoop, ManyStreamsSendOnceALongBeatButTheFirstDatagramAtOnce) {
+  FakeClock clock;
+  FakeSource source(clock);
+  source.room = 32;
+  FakeSink sink(clock);
+  const std::int64_t started = clock.nowUs + 5300;
+  std::vector<std::int64_t> arrivals;
+  std::string expected;
+  for (int i = 0; i < 1000; ++i) {
+    arrivals.push_back(started + i * 1000);
+    source.Add(arrivals.back(), Datagram(i));
+    expected += Datagram(i);
+  }
+  GatherLoad load;
+  load.streams = [] { return 150; };
+  ForwardDatagrams(source, sink, clock, [] {}, load);
+  ASSERT_EQ(sink.received, expected);
+  EXPECT_EQ(sink.sendTimesUs.front(), started);
+  // The rate is not known before the first beat, which is the shortest; after it the beat is the longest.
+  std::size_t next = 0;
+  for (std::size_t send = 0; send < sink.sendSizes.size(); ++send) {
+    if (send > 1) {
+      EXPECT_EQ(sink.sendTimesUs[send] % kLongestGatherBeatMicroseconds, 0) << send;
+    }
+    for (std::size_t taken = 0; taken < sink.sendSizes[send]; taken += 1316, ++next) {
+      EXPECT_LE(sink.sendTimesUs[send] - arrivals[next], kLongestGatherBeatMicroseconds) << next;
+    }
+  }
+  EXPECT_LE(sink.sendSizes.size(), 1000u * 1000u / kLongestGatherBeatMicroseconds + 3);
+  EXPECT_GE(sink.sendSizes.size(), 1000u * 1000u / kLongestGatherBeatMicroseconds);
+}
+
 TEST(RelayLoop, Ends) {
   {
     FakeClock clock;
