@@ -168,35 +168,41 @@ TEST(RelayLoop, EveryDatagramWholeAndInOrder) {
   EXPECT_EQ(clock.pauses.size(), 1u);
 }
 
-TEST(RelayLoop, FirstDatagramGoesAtOnceAndAFlowingStreamOnceABeat) {
+// One datagram a millisecond for a second, after 5 ms of silence, forwarded under load: the first goes
+// at once; the sends after the first firstOnBeat fall on the beats, each datagram is held back at most
+// one beat, and each send carries what came during its beat.
+void ExpectSendsOnBeats(const GatherLoad& load, std::int64_t beat, std::size_t firstOnBeat) {
   FakeClock clock;
   FakeSource source(clock);
+  source.room = 32;
   FakeSink sink(clock);
   const std::int64_t started = clock.nowUs + 5300;
   std::vector<std::int64_t> arrivals;
   std::string expected;
-  // One datagram a millisecond for a second, after 5 ms of silence.
   for (int i = 0; i < 1000; ++i) {
     arrivals.push_back(started + i * 1000);
     source.Add(arrivals.back(), Datagram(i));
     expected += Datagram(i);
   }
-  ForwardDatagrams(source, sink, clock, [] {});
+  ForwardDatagrams(source, sink, clock, [] {}, load);
   ASSERT_EQ(sink.received, expected);
   EXPECT_EQ(sink.sendTimesUs.front(), started);
   EXPECT_EQ(sink.sendSizes.front(), 1316u);
-  // Later sends fall on the beats, each datagram is held back at most one beat, and each send
-  // carries what came during its beat.
   std::size_t next = 0;
   for (std::size_t send = 0; send < sink.sendSizes.size(); ++send) {
-    if (send > 0) {
-      EXPECT_EQ(sink.sendTimesUs[send] % kGatherBeatMicroseconds, 0) << send;
+    if (send >= firstOnBeat) {
+      EXPECT_EQ(sink.sendTimesUs[send] % beat, 0) << send;
     }
     for (std::size_t taken = 0; taken < sink.sendSizes[send]; taken += 1316, ++next) {
-      EXPECT_LE(sink.sendTimesUs[send] - arrivals[next], kGatherBeatMicroseconds) << next;
+      EXPECT_LE(sink.sendTimesUs[send] - arrivals[next], beat) << next;
     }
   }
-  EXPECT_LE(sink.sendSizes.size(), 1000u * 1000u / kGatherBeatMicroseconds + 2);
+  EXPECT_LE(sink.sendSizes.size(), 1000u * 1000u / beat + 3);
+  EXPECT_GE(sink.sendSizes.size(), 1000u * 1000u / beat);
+}
+
+TEST(RelayLoop, FirstDatagramGoesAtOnceAndAFlowingStreamOnceABeat) {
+  ExpectSendsOnBeats(GatherLoad{}, kGatherBeatMicroseconds, 1);
 }
 
 TEST(RelayLoop, BeatGrowsWithTheStreamsWithinTheReceiveBuffer) {
@@ -229,35 +235,10 @@ TEST(RelayLoop, BeatGrowsWithTheStreamsWithinTheReceiveBuffer) {
 }
 
 TEST(RelayLoop, ManyStreamsSendOnceALongBeatButTheFirstDatagramAtOnce) {
-  FakeClock clock;
-  FakeSource source(clock);
-  source.room = 32;
-  FakeSink sink(clock);
-  const std::int64_t started = clock.nowUs + 5300;
-  std::vector<std::int64_t> arrivals;
-  std::string expected;
-  for (int i = 0; i < 1000; ++i) {
-    arrivals.push_back(started + i * 1000);
-    source.Add(arrivals.back(), Datagram(i));
-    expected += Datagram(i);
-  }
   GatherLoad load;
   load.streams = [] { return 150; };
-  ForwardDatagrams(source, sink, clock, [] {}, load);
-  ASSERT_EQ(sink.received, expected);
-  EXPECT_EQ(sink.sendTimesUs.front(), started);
   // The rate is not known before the first beat, which is the shortest; after it the beat is the longest.
-  std::size_t next = 0;
-  for (std::size_t send = 0; send < sink.sendSizes.size(); ++send) {
-    if (send > 1) {
-      EXPECT_EQ(sink.sendTimesUs[send] % kLongestGatherBeatMicroseconds, 0) << send;
-    }
-    for (std::size_t taken = 0; taken < sink.sendSizes[send]; taken += 1316, ++next) {
-      EXPECT_LE(sink.sendTimesUs[send] - arrivals[next], kLongestGatherBeatMicroseconds) << next;
-    }
-  }
-  EXPECT_LE(sink.sendSizes.size(), 1000u * 1000u / kLongestGatherBeatMicroseconds + 3);
-  EXPECT_GE(sink.sendSizes.size(), 1000u * 1000u / kLongestGatherBeatMicroseconds);
+  ExpectSendsOnBeats(load, kLongestGatherBeatMicroseconds, 2);
 }
 
 TEST(RelayLoop, Ends) {
