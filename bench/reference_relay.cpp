@@ -10,20 +10,32 @@
 // receive buffer in the meantime is lost in the kernel, for that client only. So the buffering
 // is the kernel's (TCP send buffer + SO_RCVBUF) plus at most one datagram.
 //
+// With --shared 1 it is the shared-receive floor instead: one UDP socket, one membership and one
+// ring of bytes per group, whatever the number of its clients. Each datagram is received once into
+// the ring; whenever a block (--block, 64 KiB: about 65 ms of an 8 Mbit/s stream) has gathered,
+// every client of the group is sent all it has not had yet, in one send. A client joins at the next
+// datagram, so its first byte waits for the next block. A client whose connection is full waits for
+// it to drain; one that falls a whole ring (4 MiB) behind skips to the newest datagram.
+//
 // usage: reference_relay [--listen 127.0.0.1] [--port 8090] [--interface 0.0.0.0] [--rcvbuf BYTES]
+//                        [--shared 0|1] [--block BYTES]
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <signal.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -34,12 +46,16 @@ constexpr std::size_t kDatagramMax = 65536;
 constexpr int kBatch = 64;
 constexpr char kReply[] = "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n\r\n";
 
-struct Client;
+constexpr std::size_t kRingBytes = 4 << 20;
 
-// epoll hands back one of these; a client has two, one per socket.
+struct Client;
+struct Group;
+
+// epoll hands back one of these; a client has two, one per socket, and a shared group one.
 struct Endpoint {
   Client* client;
   bool udp;
+  Group* group = nullptr;
 };
 
 struct Client {
@@ -51,6 +67,21 @@ struct Client {
   bool dead = false;
   Endpoint tcpEnd{this, false};
   Endpoint udpEnd{this, true};
+  // Shared mode: the client's group and how far into its stream it has been sent.
+  Group* group = nullptr;
+  std::uint64_t sent = 0;
+  bool waiting = false;  // for its connection to drain
+};
+
+// Shared mode: one socket and one ring per group. Positions count every byte the group ever received.
+struct Group {
+  int udp = -1;
+  std::pair<std::uint32_t, int> key;
+  std::vector<char> ring = std::vector<char>(kRingBytes);
+  std::uint64_t written = 0;
+  std::uint64_t flushed = 0;  // written at the last block
+  std::vector<Client*> clients;
+  Endpoint end{nullptr, true, this};
 };
 
 struct Config {
@@ -58,12 +89,16 @@ struct Config {
   int port = 8090;
   std::string interfaceText = "0.0.0.0";
   int rcvbuf = 4 << 20;
+  bool shared = false;
+  std::size_t block = 64 << 10;
 };
 
 int g_ep = -1;
 Config g_cfg;
 // Dropped clients are freed only after the current batch of events, which may still name them.
 std::vector<Client*> g_dropped;
+std::map<std::pair<std::uint32_t, int>, Group*> g_groups;
+std::vector<Group*> g_droppedGroups;
 
 void Watch(int op, int fd, Endpoint* end, std::uint32_t events) {
   epoll_event ev{};
@@ -72,7 +107,26 @@ void Watch(int op, int fd, Endpoint* end, std::uint32_t events) {
   epoll_ctl(g_ep, op, fd, &ev);
 }
 
+void LeaveShared(Client* c) {
+  Group* g = c->group;
+  c->group = nullptr;
+  auto& clients = g->clients;
+  for (std::size_t i = 0; i < clients.size(); ++i) {
+    if (clients[i] == c) {
+      clients[i] = clients.back();
+      clients.pop_back();
+      break;
+    }
+  }
+  if (!clients.empty()) return;
+  close(g->udp);
+  g->udp = -1;
+  g_groups.erase(g->key);
+  g_droppedGroups.push_back(g);
+}
+
 void Drop(Client* c) {
+  if (c->group != nullptr) LeaveShared(c);
   // Closing the UDP socket also leaves its group.
   if (c->udp >= 0) close(c->udp);
   if (c->tcp >= 0) close(c->tcp);
@@ -98,10 +152,10 @@ bool ParseRequest(const std::string& head, in_addr& group, int& port) {
   return port > 0 && port < 65536;
 }
 
-bool OpenGroup(Client* c, const in_addr& group, int port) {
-  int fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+// A UDP socket bound to the group and joined to it, in fd (-1 when it could not even be made).
+bool OpenGroupSocket(int& fd, const in_addr& group, int port) {
+  fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
-  c->udp = fd;
   int one = 1;
   int zero = 0;
   sockaddr_in bindAddr{};
@@ -116,6 +170,28 @@ bool OpenGroup(Client* c, const in_addr& group, int port) {
          setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &g_cfg.rcvbuf, sizeof g_cfg.rcvbuf) == 0 &&
          bind(fd, reinterpret_cast<sockaddr*>(&bindAddr), sizeof bindAddr) == 0 &&
          setsockopt(fd, IPPROTO_IP, IP_ADD_MEMBERSHIP, &mreq, sizeof mreq) == 0;
+}
+
+bool OpenGroup(Client* c, const in_addr& group, int port) {
+  if (!g_cfg.shared) return OpenGroupSocket(c->udp, group, port);
+  const auto key = std::make_pair(group.s_addr, port);
+  auto found = g_groups.find(key);
+  Group* g = found == g_groups.end() ? nullptr : found->second;
+  if (g == nullptr) {
+    g = new Group;
+    g->key = key;
+    if (!OpenGroupSocket(g->udp, group, port)) {
+      if (g->udp >= 0) close(g->udp);
+      delete g;
+      return false;
+    }
+    g_groups[key] = g;
+    Watch(EPOLL_CTL_ADD, g->udp, &g->end, EPOLLIN);
+  }
+  g->clients.push_back(c);
+  c->group = g;
+  c->sent = g->written;
+  return true;
 }
 
 void OnRequestBytes(Client* c) {
@@ -153,7 +229,7 @@ void OnRequestBytes(Client* c) {
   c->head.clear();
   c->head.shrink_to_fit();
   c->streaming = true;
-  Watch(EPOLL_CTL_ADD, c->udp, &c->udpEnd, EPOLLIN);
+  if (!g_cfg.shared) Watch(EPOLL_CTL_ADD, c->udp, &c->udpEnd, EPOLLIN);
 }
 
 // Sends what it can; false when the client is gone. A short send parks the rest and waits for
@@ -196,6 +272,61 @@ void OnWritable(Client* c) {
   if (!SendOrPark(c, rest.data(), rest.size())) Drop(c);
 }
 
+// Sends the client all of its group's ring it has not had yet, in one send; false when it is gone.
+bool SendShared(Client* c) {
+  Group* g = c->group;
+  if (g->written - c->sent > kRingBytes) c->sent = g->written;  // overrun: skip to the newest datagram
+  const std::uint64_t due = g->written - c->sent;
+  if (due == 0) return true;
+  const std::size_t start = c->sent % kRingBytes;
+  const std::size_t first = std::min<std::size_t>(due, kRingBytes - start);
+  iovec parts[2] = {{g->ring.data() + start, first}, {g->ring.data(), due - first}};
+  msghdr message{};
+  message.msg_iov = parts;
+  message.msg_iovlen = due > first ? 2 : 1;
+  ssize_t n = sendmsg(c->tcp, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
+  if (n < 0) {
+    if (errno != EAGAIN && errno != EINTR) return false;
+    n = 0;
+  }
+  c->sent += static_cast<std::uint64_t>(n);
+  if (c->sent != g->written) {
+    c->waiting = true;
+    Watch(EPOLL_CTL_MOD, c->tcp, &c->tcpEnd, EPOLLIN | EPOLLOUT);
+  }
+  return true;
+}
+
+void OnGroupDatagrams(Group* g) {
+  static char spill[kDatagramMax];
+  for (;;) {
+    const std::size_t at = g->written % kRingBytes;
+    // Straight into the ring while a whole datagram fits before its end; else through spill.
+    const bool direct = kRingBytes - at >= kDatagramMax;
+    ssize_t n = recv(g->udp, direct ? g->ring.data() + at : spill, kDatagramMax, 0);
+    if (n <= 0) break;
+    if (!direct) {
+      const std::size_t first = std::min<std::size_t>(static_cast<std::size_t>(n), kRingBytes - at);
+      std::memcpy(g->ring.data() + at, spill, first);
+      std::memcpy(g->ring.data(), spill + first, static_cast<std::size_t>(n) - first);
+    }
+    g->written += static_cast<std::uint64_t>(n);
+  }
+  if (g->written - g->flushed < g_cfg.block) return;
+  g->flushed = g->written;
+  // A copy: a client that is gone leaves the list while it is walked.
+  const std::vector<Client*> clients = g->clients;
+  for (Client* c : clients) {
+    if (!c->waiting && !SendShared(c)) Drop(c);
+  }
+}
+
+void OnSharedWritable(Client* c) {
+  c->waiting = false;
+  Watch(EPOLL_CTL_MOD, c->tcp, &c->tcpEnd, EPOLLIN);
+  if (!SendShared(c)) Drop(c);
+}
+
 void OnAccept(int listener) {
   for (;;) {
     int fd = accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
@@ -218,9 +349,11 @@ bool ParseArgs(int argc, char** argv) {
     else if (key == "--port") g_cfg.port = std::atoi(value.c_str());
     else if (key == "--interface") g_cfg.interfaceText = value;
     else if (key == "--rcvbuf") g_cfg.rcvbuf = std::atoi(value.c_str());
+    else if (key == "--shared") g_cfg.shared = value == "1";
+    else if (key == "--block") g_cfg.block = static_cast<std::size_t>(std::atol(value.c_str()));
     else return false;
   }
-  return argc % 2 == 1 && g_cfg.port > 0 && g_cfg.port < 65536;
+  return argc % 2 == 1 && g_cfg.port > 0 && g_cfg.port < 65536 && g_cfg.block > 0 && g_cfg.block < kRingBytes;
 }
 
 }  // namespace
@@ -228,7 +361,7 @@ bool ParseArgs(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (!ParseArgs(argc, argv)) {
     std::fprintf(stderr, "usage: reference_relay [--listen 127.0.0.1] [--port 8090] [--interface 0.0.0.0] "
-                         "[--rcvbuf BYTES]\n");
+                         "[--rcvbuf BYTES] [--shared 0|1] [--block BYTES]\n");
     return 2;
   }
   signal(SIGPIPE, SIG_IGN);
@@ -256,6 +389,10 @@ int main(int argc, char** argv) {
     if (n < 0 && errno != EINTR) return 1;
     for (int i = 0; i < n; ++i) {
       auto* end = static_cast<Endpoint*>(events[i].data.ptr);
+      if (end->group != nullptr) {
+        if (end->group->udp >= 0) OnGroupDatagrams(end->group);
+        continue;
+      }
       if (end->client == nullptr) {
         OnAccept(listener);
         continue;
@@ -265,6 +402,8 @@ int main(int argc, char** argv) {
       std::uint32_t ev = events[i].events;
       if (end->udp) {
         OnDatagrams(c);
+      } else if ((ev & EPOLLOUT) && c->waiting) {
+        OnSharedWritable(c);
       } else if ((ev & EPOLLOUT) && !c->pending.empty()) {
         OnWritable(c);
       } else {
@@ -273,5 +412,7 @@ int main(int argc, char** argv) {
     }
     for (Client* c : g_dropped) delete c;
     g_dropped.clear();
+    for (Group* g : g_droppedGroups) delete g;
+    g_droppedGroups.clear();
   }
 }

@@ -3,7 +3,7 @@
 # point a few times, inside a private network namespace whose only interface is lo. See bench/README.md.
 #
 #   sudo bench/run.sh [--quick] [--runs N] [--duration S] [--warmup S] [--points abcdefgh]
-#                     [--relays "corvane corvane-before reference"] [--before REV] [--viewers N]
+#                     [--relays "corvane corvane-before reference reference-shared"] [--before REV] [--viewers N]
 #                     [--build DIR] [--corvane PATH] [--out FILE]
 set -euo pipefail
 
@@ -14,7 +14,7 @@ RUNS=3
 DURATION=10
 WARMUP=2
 POINTS=abcdefgh
-RELAYS="corvane corvane-before reference"
+RELAYS="corvane corvane-before reference reference-shared"
 # The relay as it was before the batched loop: one receive and one send per datagram.
 BEFORE=04035da
 # Viewers of the one channel of point g: as many as the reference relay carries here without loss.
@@ -31,8 +31,9 @@ usage: sudo $0 [options]
   --duration S       measured seconds per run (10)
   --warmup S         seconds before the measured window (2)
   --points LETTERS   load points to run, from abcdefgh (all)
-  --relays LIST      relays to run, from "corvane corvane-rtp corvane-before reference" (all but corvane-rtp);
-                     corvane-rtp is corvane with an RTP source and its clients on /rtp/
+  --relays LIST      relays to run, from "corvane corvane-rtp corvane-before reference reference-shared" (all but
+                     corvane-rtp); corvane-rtp is corvane with an RTP source and its clients on /rtp/,
+                     reference-shared the reference relay with one socket and one ring per group
   --before REV       git revision built as corvane-before ($BEFORE)
   --viewers N        clients of the one channel of point g ($VIEWERS)
   --build DIR        build folder holding bench/corvane_load (build/linux, else build/bench-helper)
@@ -188,6 +189,9 @@ start_relay() {
     reference)
       "$REFERENCE" --listen 127.0.0.1 --port "$port" --interface 0.0.0.0 </dev/null >"$WORK/relay.log" 2>&1 &
       ;;
+    reference-shared)
+      "$REFERENCE" --listen 127.0.0.1 --port "$port" --interface 0.0.0.0 --shared 1 </dev/null >"$WORK/relay.log" 2>&1 &
+      ;;
     *) echo "run.sh: unknown relay $relay" >&2; return 1 ;;
   esac
   RELAY_PID=$!
@@ -291,7 +295,7 @@ fmt() {  # number with the given decimals, or "-" for a missing or negative figu
   echo "BUSY-MACHINE: other processes kept more than 0.3 CPUs busy during the runs; those figures are suspect."
   echo "send CPU%: the sending thread (with the kernel's delivery to every receiving socket); cs/dgram: the relay's"
   echo "context switches per datagram delivered to a client."
-  printf '%-14s %-15s %-16s %5s %9s %7s %9s %8s %8s %8s %8s %8s %9s %8s %s\n' relay point lost dup reordered foreign \
+  printf '%-16s %-15s %-16s %5s %9s %7s %9s %8s %8s %8s %8s %8s %9s %8s %s\n' relay point lost dup reordered foreign \
     "CPU s/GB" "p50 ms" "p99 ms" "1st B ms" "tune-in" "PSS MiB" "send CPU%" cs/dgram stalls
   for ((p = 0; p < ${#POINTS}; p++)); do
     point=${POINTS:p:1}
@@ -314,7 +318,7 @@ fmt() {  # number with the given decimals, or "-" for a missing or negative figu
       if awk -v x="$others" 'BEGIN { exit !(x != "-" && x + 0 > 0.3) }'; then
         notes+=" BUSY-MACHINE(others-$others-CPUs)"
       fi
-      printf '%-14s %-15s %-16s %5s %9s %7s %9s %8s %8s %8s %8s %8s %9s %8s %s%s\n' "$relay" "$(point_title "$point")" "$lost" \
+      printf '%-16s %-15s %-16s %5s %9s %7s %9s %8s %8s %8s %8s %8s %9s %8s %s%s\n' "$relay" "$(point_title "$point")" "$lost" \
         "$(fmt "$(median "$relay" "$point" dup)" 0)" "$(fmt "$(median "$relay" "$point" reord)" 0)" \
         "$(fmt "$(median "$relay" "$point" foreign)" 0)" "$(fmt "$(median "$relay" "$point" cpu_s_per_gb)" 1)" \
         "$(fmt "$(median "$relay" "$point" p50_ms)" 3)" "$(fmt "$(median "$relay" "$point" p99_ms)" 3)" \

@@ -12,10 +12,11 @@ namespace {
 // recvmmsg fills one slot per datagram, and a slot must hold the largest datagram whole. Each slot
 // is a head, which holds a whole datagram of a usual stream (seven transport stream packets, with an
 // RTP header or without), and a tail for the rest of a larger one. The heads lie together, so a
-// usual stream keeps only a few pages of the batch resident; the tails are address space that only
-// large datagrams ever touch.
-constexpr std::size_t kSlots = 16;
-constexpr std::size_t kHeadBytes = 2048;
+// usual stream keeps only the pages of the batch that its longest beat fills resident; the tails are
+// address space that only large datagrams ever touch. The slots hold a longest beat of an 8 Mbit/s
+// stream, so that it goes out in one receive and one send.
+constexpr std::size_t kSlots = 32;
+constexpr std::size_t kHeadBytes = 1536;
 constexpr std::size_t kTailBytes = 65536 - kHeadBytes;
 
 char* Head(char* storage, std::size_t slot) { return storage + slot * kHeadBytes; }

@@ -85,6 +85,8 @@ inline bool SendAll(SocketHandle socket, const void* data, std::size_t size) {
 
 bool SetReuseAddress(SocketHandle socket, bool on);
 bool SetReceiveBufferSize(SocketHandle socket, int bytes);
+// The receive buffer the system granted (it may cap or scale the size asked for); 0 when unknown.
+int ReceiveBufferSize(SocketHandle socket);
 bool SetNoDelay(SocketHandle socket, bool on);
 // Time-outs of blocking receive and send calls, in milliseconds (0 = none).
 bool SetReceiveTimeout(SocketHandle socket, int milliseconds);

@@ -223,6 +223,11 @@ bool SendAllGathered(SocketHandle socket, const ByteRange* pieces, std::size_t c
 
 bool SetReuseAddress(SocketHandle socket, bool on) { return SetIntOption(socket, SOL_SOCKET, SO_REUSEADDR, on ? 1 : 0); }
 bool SetReceiveBufferSize(SocketHandle socket, int bytes) { return SetIntOption(socket, SOL_SOCKET, SO_RCVBUF, bytes); }
+int ReceiveBufferSize(SocketHandle socket) {
+  int bytes = 0;
+  socklen_t size = sizeof bytes;
+  return getsockopt(Fd(socket), SOL_SOCKET, SO_RCVBUF, &bytes, &size) == 0 ? bytes : 0;
+}
 bool SetNoDelay(SocketHandle socket, bool on) { return SetIntOption(socket, IPPROTO_TCP, TCP_NODELAY, on ? 1 : 0); }
 
 bool SetReceiveTimeout(SocketHandle socket, int milliseconds) { return SetTimeout(socket, SO_RCVTIMEO, milliseconds); }

@@ -152,6 +152,11 @@ bool SetReuseAddress(SocketHandle socket, bool on) {
 }
 
 bool SetReceiveBufferSize(SocketHandle socket, int bytes) { return SetOption(socket, SOL_SOCKET, SO_RCVBUF, bytes); }
+int ReceiveBufferSize(SocketHandle socket) {
+  int bytes = 0;
+  int size = sizeof bytes;
+  return getsockopt(AsSocket(socket), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&bytes), &size) == 0 ? bytes : 0;
+}
 
 bool SetNoDelay(SocketHandle socket, bool on) {
   const BOOL value = on ? TRUE : FALSE;

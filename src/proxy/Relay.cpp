@@ -1,5 +1,6 @@
 #include "proxy/Relay.h"
 
+#include <atomic>
 #include <chrono>
 
 #include "platform/MulticastReceiver.h"
@@ -12,6 +13,17 @@
 namespace {
 
 constexpr int kSocketReceiveBufferBytes = 4194304;
+
+// Streams being forwarded in the process: the load that sets the length of their beat.
+std::atomic<int> flowingStreams{0};
+
+class FlowingStream {
+ public:
+  FlowingStream() { ++flowingStreams; }
+  ~FlowingStream() { --flowingStreams; }
+  FlowingStream(const FlowingStream&) = delete;
+  FlowingStream& operator=(const FlowingStream&) = delete;
+};
 
 class MulticastSource : public DatagramSource {
  public:
@@ -125,12 +137,16 @@ void RelayStream(ClientThread& client) {
   DatagramSource& source = client.rtp ? static_cast<DatagramSource&>(payloads) : datagrams;
   ClientSink sink(clientSocket);
   SteadyClock clock;
+  const FlowingStream flowing;
+  GatherLoad load;
+  load.streams = [] { return flowingStreams.load(std::memory_order_relaxed); };
+  load.receiveBufferBytes = platform::ReceiveBufferSize(socket);
   const RelayEnd end = ForwardDatagrams(source, sink, clock, [&] {
     if (joinTime == 0) return;
     client.Log("] First data from " + client.groupAddress + ":" + client.groupPortText + " recieved after " +
                std::to_string((NowMicroseconds() - joinTime + 500) / 1000) + " ms");
     joinTime = 0;
-  });
+  }, load);
 
   switch (end) {
     case RelayEnd::Silence:

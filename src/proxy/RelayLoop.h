@@ -13,12 +13,28 @@ inline constexpr int kIdlePollLimit = 5000;
 // lasts longer than it asks for (a timer tick), so counting the waits would stretch it.
 inline constexpr std::int64_t kSilenceLimitMicroseconds =
     static_cast<std::int64_t>(kIdlePollLimit + 1) * kIdlePollMilliseconds * 1000;
-// While a stream flows, its thread sleeps from one send to the next beat of this period and then
-// takes everything that came meanwhile in one receive and one send, instead of waking for every
-// datagram. The beats fall on the same instants for every stream (multiples of the period on the
-// steady clock), so the threads of many viewers wake together and the system serves them in one go.
-// A datagram is held back at most one period: less than the 10 ms poll.
+// While a stream flows, its thread sleeps from one send to the next beat and then takes everything that
+// came meanwhile in one receive and one send, instead of waking for every datagram. The beats fall on
+// the same instants for every stream (multiples of the beat on the steady clock), so the threads of
+// many viewers wake together and the system serves them in one go. The beat is kGatherBeatMicroseconds
+// with few streams; with many, each wake-up and send costs about the same whatever it carries, so the
+// beat grows with the number of streams, up to kLongestGatherBeatMicroseconds, which players never
+// notice: they hold a second or more of the stream.
 inline constexpr std::int64_t kGatherBeatMicroseconds = 5000;
+inline constexpr std::int64_t kLongestGatherBeatMicroseconds = 30000;
+// Streams that make each beat this much longer.
+inline constexpr std::int64_t kGatherBeatMicrosecondsPerStream = 500;
+
+// The beat of a stream that brings bytesPerSecond while streams run in the process: a multiple of
+// kGatherBeatMicroseconds, so that streams with different beats still wake together, and short enough
+// that one beat of the stream fills at most a quarter of its socket's receive buffer (receiveBufferBytes).
+std::int64_t GatherBeatMicroseconds(int streams, std::int64_t bytesPerSecond, std::int64_t receiveBufferBytes);
+
+// What the beat of a stream depends on besides its own rate.
+struct GatherLoad {
+  std::function<int()> streams;  // streams relayed by the process now; none given: this one alone
+  std::int64_t receiveBufferBytes = std::int64_t{1} << 30;
+};
 
 // What one receive took: the bytes of its datagrams end to end, in pieces.
 struct TakenDatagrams {
@@ -59,4 +75,4 @@ enum class RelayEnd { Silence, ReceiveFailed, ClientGone };
 // Forwards every datagram to the sink, whole and in order, until one of the ends: a datagram after a
 // quiet spell goes on at once, those of a flowing stream once a beat. onForwarded runs after each send.
 RelayEnd ForwardDatagrams(DatagramSource& source, StreamSink& sink, RelayClock& clock,
-                          const std::function<void()>& onForwarded);
+                          const std::function<void()>& onForwarded, const GatherLoad& load = {});

@@ -168,35 +168,77 @@ TEST(RelayLoop, EveryDatagramWholeAndInOrder) {
   EXPECT_EQ(clock.pauses.size(), 1u);
 }
 
-TEST(RelayLoop, FirstDatagramGoesAtOnceAndAFlowingStreamOnceABeat) {
+// One datagram a millisecond for a second, after 5 ms of silence, forwarded under load: the first goes
+// at once; the sends after the first firstOnBeat fall on the beats, each datagram is held back at most
+// one beat, and each send carries what came during its beat.
+void ExpectSendsOnBeats(const GatherLoad& load, std::int64_t beat, std::size_t firstOnBeat) {
   FakeClock clock;
   FakeSource source(clock);
+  source.room = 32;
   FakeSink sink(clock);
   const std::int64_t started = clock.nowUs + 5300;
   std::vector<std::int64_t> arrivals;
   std::string expected;
-  // One datagram a millisecond for a second, after 5 ms of silence.
   for (int i = 0; i < 1000; ++i) {
     arrivals.push_back(started + i * 1000);
     source.Add(arrivals.back(), Datagram(i));
     expected += Datagram(i);
   }
-  ForwardDatagrams(source, sink, clock, [] {});
+  ForwardDatagrams(source, sink, clock, [] {}, load);
   ASSERT_EQ(sink.received, expected);
   EXPECT_EQ(sink.sendTimesUs.front(), started);
   EXPECT_EQ(sink.sendSizes.front(), 1316u);
-  // Later sends fall on the beats, each datagram is held back at most one beat, and each send
-  // carries what came during its beat.
   std::size_t next = 0;
   for (std::size_t send = 0; send < sink.sendSizes.size(); ++send) {
-    if (send > 0) {
-      EXPECT_EQ(sink.sendTimesUs[send] % kGatherBeatMicroseconds, 0) << send;
+    if (send >= firstOnBeat) {
+      EXPECT_EQ(sink.sendTimesUs[send] % beat, 0) << send;
     }
     for (std::size_t taken = 0; taken < sink.sendSizes[send]; taken += 1316, ++next) {
-      EXPECT_LE(sink.sendTimesUs[send] - arrivals[next], kGatherBeatMicroseconds) << next;
+      EXPECT_LE(sink.sendTimesUs[send] - arrivals[next], beat) << next;
     }
   }
-  EXPECT_LE(sink.sendSizes.size(), 1000u * 1000u / kGatherBeatMicroseconds + 2);
+  EXPECT_LE(sink.sendSizes.size(), 1000u * 1000u / beat + 3);
+  EXPECT_GE(sink.sendSizes.size(), 1000u * 1000u / beat);
+}
+
+TEST(RelayLoop, FirstDatagramGoesAtOnceAndAFlowingStreamOnceABeat) {
+  ExpectSendsOnBeats(GatherLoad{}, kGatherBeatMicroseconds, 1);
+}
+
+TEST(RelayLoop, BeatGrowsWithTheStreamsWithinTheReceiveBuffer) {
+  constexpr std::int64_t kMbit8 = 1000000;  // bytes a second
+  constexpr std::int64_t kBuffer = 8 << 20;
+  struct Row {
+    int streams;
+    std::int64_t bytesPerSecond;
+    std::int64_t receiveBufferBytes;
+    std::int64_t beat;
+  };
+  const Row rows[] = {
+      {1, kMbit8, kBuffer, 5000},         // one viewer: as short as ever
+      {10, kMbit8, kBuffer, 5000},        //
+      {20, kMbit8, kBuffer, 10000},       //
+      {50, kMbit8, kBuffer, 25000},       // many viewers: longer beats
+      {57, kMbit8, kBuffer, 25000},       // a multiple of the shortest beat, so streams still wake together
+      {150, kMbit8, kBuffer, 30000},      // never beyond the longest
+      {150, 25 * kMbit8, kBuffer, 30000}, // 200 Mbit/s: a beat is 750 kB, a quarter of the buffer holds it
+      {150, 25 * kMbit8, 425984, 5000},   // the usual 208 KiB cap on Linux (doubled): back to the shortest
+      {150, kMbit8, 425984, 30000},       // which still holds 8 Mbit/s for the longest beat
+      {150, 4 * kMbit8, 425984, 25000},   // 32 Mbit/s: a quarter of the buffer is 26 ms
+      {150, kMbit8, 0, 5000},             // buffer unknown
+      {0, kMbit8, kBuffer, 5000},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(GatherBeatMicroseconds(row.streams, row.bytesPerSecond, row.receiveBufferBytes), row.beat)
+        << row.streams << " " << row.bytesPerSecond << " " << row.receiveBufferBytes;
+  }
+}
+
+TEST(RelayLoop, ManyStreamsSendOnceALongBeatButTheFirstDatagramAtOnce) {
+  GatherLoad load;
+  load.streams = [] { return 150; };
+  // The rate is not known before the first beat, which is the shortest; after it the beat is the longest.
+  ExpectSendsOnBeats(load, kLongestGatherBeatMicroseconds, 2);
 }
 
 TEST(RelayLoop, Ends) {
