@@ -62,10 +62,17 @@ bool ReadTcpTable(std::vector<TcpRow>& rows) {
   rows.clear();
   ULONG size = 0;
   if (GetTcpTable(nullptr, &size, TRUE) != ERROR_INSUFFICIENT_BUFFER || size == 0) return false;
-  // ULONGLONG elements keep the table aligned for its DWORD fields.
-  std::vector<ULONGLONG> buffer((size + sizeof(ULONGLONG) - 1) / sizeof(ULONGLONG));
-  auto* table = reinterpret_cast<MIB_TCPTABLE*>(buffer.data());
-  if (GetTcpTable(table, &size, TRUE) != NO_ERROR) return false;
+  // ULONGLONG elements keep the table aligned for its DWORD fields. Connections made between the size query and
+  // the read outgrow the buffer; the call then gives the new size, and a few tries are enough.
+  std::vector<ULONGLONG> buffer;
+  MIB_TCPTABLE* table = nullptr;
+  DWORD result = ERROR_INSUFFICIENT_BUFFER;
+  for (int attempt = 0; attempt < 5 && result == ERROR_INSUFFICIENT_BUFFER; ++attempt) {
+    buffer.assign((size + sizeof(ULONGLONG) - 1) / sizeof(ULONGLONG), 0);
+    table = reinterpret_cast<MIB_TCPTABLE*>(buffer.data());
+    result = GetTcpTable(table, &size, TRUE);
+  }
+  if (result != NO_ERROR) return false;
 
   rows.reserve(table->dwNumEntries);
   for (DWORD i = 0; i < table->dwNumEntries; ++i) {
