@@ -17,14 +17,20 @@
 // datagram, so its first byte waits for the next block. A client whose connection is full waits for
 // it to drain; one that falls a whole ring (4 MiB) behind skips to the newest datagram.
 //
+// With --gather MS it is the floor of one socket per client: every client keeps its own socket and
+// membership as in the first mode, but the thread wakes only every MS milliseconds, then takes all that
+// waits on each client's socket (recvmmsg) and sends it in one send. Its distance from --shared says
+// what receiving a copy of every datagram on every client's socket costs, however few the wake-ups.
+//
 // usage: reference_relay [--listen 127.0.0.1] [--port 8090] [--interface 0.0.0.0] [--rcvbuf BYTES]
-//                        [--shared 0|1] [--block BYTES]
+//                        [--shared 0|1] [--block BYTES] [--gather MS]
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <signal.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
+#include <sys/timerfd.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -91,6 +97,7 @@ struct Config {
   int rcvbuf = 4 << 20;
   bool shared = false;
   std::size_t block = 64 << 10;
+  int gatherMilliseconds = 0;
 };
 
 int g_ep = -1;
@@ -99,6 +106,8 @@ Config g_cfg;
 std::vector<Client*> g_dropped;
 std::map<std::pair<std::uint32_t, int>, Group*> g_groups;
 std::vector<Group*> g_droppedGroups;
+// Gather mode: the streaming clients, read on each tick (a dropped client leaves at once).
+std::vector<Client*> g_gathered;
 
 void Watch(int op, int fd, Endpoint* end, std::uint32_t events) {
   epoll_event ev{};
@@ -133,6 +142,7 @@ void Drop(Client* c) {
   c->udp = c->tcp = -1;
   c->dead = true;
   g_dropped.push_back(c);
+  g_gathered.erase(std::remove(g_gathered.begin(), g_gathered.end(), c), g_gathered.end());
 }
 
 // Parses "GET /udp/<group>:<port> HTTP/1.x" (an "@" before the group is accepted as well).
@@ -229,7 +239,8 @@ void OnRequestBytes(Client* c) {
   c->head.clear();
   c->head.shrink_to_fit();
   c->streaming = true;
-  if (!g_cfg.shared) Watch(EPOLL_CTL_ADD, c->udp, &c->udpEnd, EPOLLIN);
+  if (!g_cfg.shared && g_cfg.gatherMilliseconds == 0) Watch(EPOLL_CTL_ADD, c->udp, &c->udpEnd, EPOLLIN);
+  if (g_cfg.gatherMilliseconds > 0) g_gathered.push_back(c);
 }
 
 // Sends what it can; false when the client is gone. A short send parks the rest and waits for
@@ -242,7 +253,7 @@ bool SendOrPark(Client* c, const char* data, std::size_t size) {
   }
   if (static_cast<std::size_t>(n) < size) {
     c->pending.assign(data + n, size - static_cast<std::size_t>(n));
-    Watch(EPOLL_CTL_MOD, c->udp, &c->udpEnd, 0);
+    if (g_cfg.gatherMilliseconds == 0) Watch(EPOLL_CTL_MOD, c->udp, &c->udpEnd, 0);
     Watch(EPOLL_CTL_MOD, c->tcp, &c->tcpEnd, EPOLLIN | EPOLLOUT);
   }
   return true;
@@ -268,7 +279,7 @@ void OnWritable(Client* c) {
   std::string rest;
   rest.swap(c->pending);
   Watch(EPOLL_CTL_MOD, c->tcp, &c->tcpEnd, EPOLLIN);
-  Watch(EPOLL_CTL_MOD, c->udp, &c->udpEnd, EPOLLIN);
+  if (g_cfg.gatherMilliseconds == 0) Watch(EPOLL_CTL_MOD, c->udp, &c->udpEnd, EPOLLIN);
   if (!SendOrPark(c, rest.data(), rest.size())) Drop(c);
 }
 
@@ -327,6 +338,61 @@ void OnSharedWritable(Client* c) {
   if (!SendShared(c)) Drop(c);
 }
 
+// Gather mode: a tick takes everything waiting on each client's socket and sends it in one send per
+// receive; a client whose connection is full is skipped until it drains.
+void OnGatherTick(int timer) {
+  std::uint64_t expirations;
+  if (read(timer, &expirations, sizeof expirations) < 0) return;
+  constexpr int kSlots = 64;
+  constexpr std::size_t kSlotBytes = 2048;  // the load tool's datagrams are 1316 bytes
+  static char slots[kSlots][kSlotBytes];
+  mmsghdr messages[kSlots];
+  iovec parts[kSlots];
+  // A copy: a client that is gone leaves the list while it is walked.
+  const std::vector<Client*> clients = g_gathered;
+  for (Client* c : clients) {
+    while (!c->dead && c->pending.empty()) {
+      for (int i = 0; i < kSlots; ++i) {
+        parts[i] = iovec{slots[i], kSlotBytes};
+        messages[i] = mmsghdr{};
+        messages[i].msg_hdr.msg_iov = &parts[i];
+        messages[i].msg_hdr.msg_iovlen = 1;
+      }
+      const int count = recvmmsg(c->udp, messages, kSlots, MSG_DONTWAIT, nullptr);
+      if (count <= 0) break;
+      std::size_t total = 0;
+      for (int i = 0; i < count; ++i) {
+        parts[i].iov_len = messages[i].msg_len;
+        total += messages[i].msg_len;
+      }
+      msghdr message{};
+      message.msg_iov = parts;
+      message.msg_iovlen = static_cast<std::size_t>(count);
+      ssize_t sent = sendmsg(c->tcp, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (sent < 0 && errno != EAGAIN && errno != EINTR) {
+        Drop(c);
+        break;
+      }
+      // What the connection did not take is parked as one piece, as in the first mode.
+      std::size_t skip = sent < 0 ? 0 : static_cast<std::size_t>(sent);
+      if (skip < total) {
+        std::string rest;
+        for (int i = 0; i < count; ++i) {
+          const std::size_t size = parts[i].iov_len;
+          if (skip >= size) {
+            skip -= size;
+            continue;
+          }
+          rest.append(slots[i] + skip, size - skip);
+          skip = 0;
+        }
+        if (!SendOrPark(c, rest.data(), rest.size())) Drop(c);
+      }
+      if (count < kSlots) break;
+    }
+  }
+}
+
 void OnAccept(int listener) {
   for (;;) {
     int fd = accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
@@ -351,9 +417,12 @@ bool ParseArgs(int argc, char** argv) {
     else if (key == "--rcvbuf") g_cfg.rcvbuf = std::atoi(value.c_str());
     else if (key == "--shared") g_cfg.shared = value == "1";
     else if (key == "--block") g_cfg.block = static_cast<std::size_t>(std::atol(value.c_str()));
+    else if (key == "--gather") g_cfg.gatherMilliseconds = std::atoi(value.c_str());
     else return false;
   }
-  return argc % 2 == 1 && g_cfg.port > 0 && g_cfg.port < 65536 && g_cfg.block > 0 && g_cfg.block < kRingBytes;
+  const bool gatherValid = g_cfg.gatherMilliseconds == 0 || (!g_cfg.shared && g_cfg.gatherMilliseconds < 1000);
+  return argc % 2 == 1 && g_cfg.port > 0 && g_cfg.port < 65536 && g_cfg.block > 0 && g_cfg.block < kRingBytes &&
+         g_cfg.gatherMilliseconds >= 0 && gatherValid;
 }
 
 }  // namespace
@@ -361,7 +430,7 @@ bool ParseArgs(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (!ParseArgs(argc, argv)) {
     std::fprintf(stderr, "usage: reference_relay [--listen 127.0.0.1] [--port 8090] [--interface 0.0.0.0] "
-                         "[--rcvbuf BYTES] [--shared 0|1] [--block BYTES]\n");
+                         "[--rcvbuf BYTES] [--shared 0|1] [--block BYTES] [--gather MS]\n");
     return 2;
   }
   signal(SIGPIPE, SIG_IGN);
@@ -383,6 +452,16 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "reference_relay: listening on %s:%d, joining on %s\n", g_cfg.listen.c_str(), g_cfg.port,
                g_cfg.interfaceText.c_str());
 
+  Endpoint tickEnd{nullptr, true};
+  int timer = -1;
+  if (g_cfg.gatherMilliseconds > 0) {
+    timer = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    const timespec period{0, g_cfg.gatherMilliseconds * 1000000L};
+    const itimerspec every{period, period};
+    timerfd_settime(timer, 0, &every, nullptr);
+    Watch(EPOLL_CTL_ADD, timer, &tickEnd, EPOLLIN);
+  }
+
   epoll_event events[256];
   for (;;) {
     int n = epoll_wait(g_ep, events, 256, -1);
@@ -391,6 +470,10 @@ int main(int argc, char** argv) {
       auto* end = static_cast<Endpoint*>(events[i].data.ptr);
       if (end->group != nullptr) {
         if (end->group->udp >= 0) OnGroupDatagrams(end->group);
+        continue;
+      }
+      if (end == &tickEnd) {
+        OnGatherTick(timer);
         continue;
       }
       if (end->client == nullptr) {

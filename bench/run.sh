@@ -3,7 +3,8 @@
 # point a few times, inside a private network namespace whose only interface is lo. See bench/README.md.
 #
 #   sudo bench/run.sh [--quick] [--runs N] [--duration S] [--warmup S] [--points abcdefgh]
-#                     [--relays "corvane corvane-before reference reference-shared"] [--before REV] [--viewers N]
+#                     [--relays "corvane corvane-before reference reference-shared reference-gather"]
+#                     [--before REV] [--viewers N]
 #                     [--build DIR] [--corvane PATH] [--out FILE]
 set -euo pipefail
 
@@ -14,7 +15,7 @@ RUNS=3
 DURATION=10
 WARMUP=2
 POINTS=abcdefgh
-RELAYS="corvane corvane-before reference reference-shared"
+RELAYS="corvane corvane-before reference reference-shared reference-gather"
 # The relay as it was before the batched loop: one receive and one send per datagram.
 BEFORE=04035da
 # Viewers of the one channel of point g: as many as the reference relay carries here without loss.
@@ -31,9 +32,10 @@ usage: sudo $0 [options]
   --duration S       measured seconds per run (10)
   --warmup S         seconds before the measured window (2)
   --points LETTERS   load points to run, from abcdefgh (all)
-  --relays LIST      relays to run, from "corvane corvane-rtp corvane-before reference reference-shared" (all but
-                     corvane-rtp); corvane-rtp is corvane with an RTP source and its clients on /rtp/,
-                     reference-shared the reference relay with one socket and one ring per group
+  --relays LIST      relays to run, from "corvane corvane-rtp corvane-before reference reference-shared
+                     reference-gather" (all but corvane-rtp); corvane-rtp is corvane with an RTP source and its
+                     clients on /rtp/, reference-shared the reference relay with one socket and one ring per
+                     group, reference-gather the reference relay with one socket per client read every 65 ms
   --before REV       git revision built as corvane-before ($BEFORE)
   --viewers N        clients of the one channel of point g ($VIEWERS)
   --build DIR        build folder holding bench/corvane_load (build/linux, else build/bench-helper)
@@ -191,6 +193,9 @@ start_relay() {
       ;;
     reference-shared)
       "$REFERENCE" --listen 127.0.0.1 --port "$port" --interface 0.0.0.0 --shared 1 </dev/null >"$WORK/relay.log" 2>&1 &
+      ;;
+    reference-gather)
+      "$REFERENCE" --listen 127.0.0.1 --port "$port" --interface 0.0.0.0 --gather 65 </dev/null >"$WORK/relay.log" 2>&1 &
       ;;
     *) echo "run.sh: unknown relay $relay" >&2; return 1 ;;
   esac

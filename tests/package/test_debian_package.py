@@ -60,6 +60,7 @@ class DebianPackageTest(unittest.TestCase):
         # The program finds its settings and pages beside itself; they are configuration under /etc.
         self.assertEqual(os.readlink("/usr/lib/corvane/corvane.ini"), "/etc/corvane/corvane.ini")
         self.assertEqual(os.readlink("/usr/lib/corvane/corvane.Html"), "/etc/corvane/corvane.Html")
+        self.assertEqual(os.readlink("/usr/lib/corvane/corvane.m3u"), "/etc/corvane/corvane.m3u")
         with open("/etc/corvane/corvane.ini", "rb") as settings:
             self.assertEqual(settings.read(), b"0.0.0.0\r\n0.0.0.0\r\n81\r\n0\r\n\r\n")
         conffiles = run("dpkg-query", "-W", "-f=${Conffiles}", "corvane").stdout

@@ -14,7 +14,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from corvane_harness import LOG_LINE, Client, MulticastSender, settings_text  # noqa: E402
+from corvane_harness import LOG_LINE, Client, MulticastSender, exchange, settings_text  # noqa: E402
 from service_harness import assert_served_after_continue, held_request, open_stream, wait_answering  # noqa: E402
 from systemd_container import SystemdContainer, missing_requirement  # noqa: E402
 
@@ -117,6 +117,14 @@ class ServiceUnderSystemdTest(unittest.TestCase):
             self.assertEqual(open_stream(self, 81, sender).problems, [])
         self.assertIn(b"PROXY message : Start listening at 0.0.0.0:81 (MultiCast at 0.0.0.0)", reply)
         self.wait_journal("Start listening at 0.0.0.0:81 (MultiCast at 0.0.0.0)")
+
+        # The operator's playlist lives in /etc beside the settings, and the sandboxed service reads it.
+        with self.box.network():
+            self.assertTrue(exchange(81, b"GET /playlist.m3u HTTP/1.0\r\n\r\n").startswith(b"HTTP/1.0 404 "))
+            self.inside("sh", "-c", 'printf "#EXTM3U\\nudp://@239.255.41.1:5041\\n" >/etc/corvane/corvane.m3u')
+            playlist = exchange(81, b"GET /playlist.m3u HTTP/1.0\r\nHost: tv.example:81\r\n\r\n")
+            self.inside("rm", "/etc/corvane/corvane.m3u")
+        self.assertTrue(playlist.endswith(b"\r\n\r\n#EXTM3U\nhttp://tv.example:81/udp/239.255.41.1:5041\n"), playlist)
 
         self.signal("SIGUSR1")
         self.wait_unit("paused", StatusText="paused")
