@@ -1,8 +1,10 @@
 #include "platform/MulticastReceiver.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
+#include "platform/HostNetwork.h"
 #include "platform/WindowsHeaders.h"
 
 namespace platform {
@@ -74,6 +76,16 @@ Receipt ReceiveOne(SocketHandle socket, std::uint32_t group, char* buffer, std::
   return Receipt::Datagram;
 }
 
+// Windows refuses to bind to an address that is no interface's; wine lets the bind pass and fails only
+// the join. So the address is looked for among the interfaces first (when they can be listed), and the
+// answer is the bind's everywhere.
+bool IsInterfaceAddress(std::uint32_t address) {
+  if (address == htonl(INADDR_ANY)) return true;
+  const std::vector<InterfaceEntry> interfaces = ListInterfaces();
+  return interfaces.empty() || std::any_of(interfaces.begin(), interfaces.end(),
+                                           [address](const InterfaceEntry& entry) { return entry.address == address; });
+}
+
 }  // namespace
 
 DatagramBatch::DatagramBatch() : storage_(new char[kBatchBytes]) {}
@@ -86,7 +98,7 @@ bool BindMulticastReceiver(SocketHandle socket, std::uint32_t /*group*/, std::ui
                            std::uint16_t port) {
   const SOCKET handle = static_cast<SOCKET>(socket);
   const DWORD on = TRUE;
-  return FindReceiveMessage(handle) &&
+  return IsInterfaceAddress(interfaceAddress) && FindReceiveMessage(handle) &&
          setsockopt(handle, IPPROTO_IP, IP_PKTINFO, reinterpret_cast<const char*>(&on), sizeof on) == 0 &&
          BindIPv4(socket, interfaceAddress, port);
 }
